@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Quillwave builds, tests and runs with. Quick when all is there.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libsleef-dev libtbb-dev libcli11-dev libgtest-dev libgmock-dev
+  qt6-base-dev libgl-dev
+  fonts-ipafont-gothic
+  xvfb xauth
+)
+# Extra tools for the fuzzing and sanitizer targets: install-deps.sh --dev
+if [[ "${1:-}" == "--dev" ]]; then
+  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
