@@ -56,6 +56,8 @@ ConversionJob::~ConversionJob() = default;
 
 AnalysisEngine& ConversionJob::engine()
 {
+    if (enginePinned_)
+        return *engine_;
     if (!engine_ || engineKind_ != options.engine || engineThreads_ != options.threads) {
         engine_ = makeAnalysisEngine(options.engine, options.threads);
         engineKind_ = options.engine;

@@ -40,6 +40,13 @@ public:
 
     JobOptions options;
 
+    // Runs every later job on this engine instead of the one options name (tests).
+    void useEngine(std::unique_ptr<AnalysisEngine> engine)
+    {
+        engine_ = std::move(engine);
+        enginePinned_ = true;
+    }
+
     WorkPool& pool() { return pool_; }
     const ComponentStore& store() const { return *store_; }
     const OutputRecords& records() const { return *records_; }
@@ -61,6 +68,7 @@ private:
     std::unique_ptr<AnalysisEngine> engine_;
     EngineKind engineKind_ = EngineKind::Fast;
     int engineThreads_ = -1;
+    bool enginePinned_ = false;
 };
 
 } // namespace quillwave
