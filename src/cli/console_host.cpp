@@ -5,6 +5,8 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "job/progress_clock.h"
+
 namespace quillwave::cli {
 namespace {
 
@@ -47,8 +49,8 @@ bool ConsoleHost::createProgressWindow() { return showProgress_; }
 
 void ConsoleHost::refreshProgressWindow()
 {
-    const long seconds = static_cast<long>(state_.remainingSeconds);
-    std::fprintf(stderr, "\r\033[K%s: 残り時間約%ld%s秒", path_.c_str(), seconds, state_.firstPhase ? "＋α" : "");
+    std::fprintf(stderr, "\r\033[K%s: %s", path_.c_str(),
+                 progressText(state_.remainingSeconds, state_.firstPhase).c_str());
     std::fflush(stderr);
 }
 

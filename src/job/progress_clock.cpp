@@ -1,5 +1,8 @@
 #include "job/progress_clock.h"
 
+#include <cmath>
+#include <limits>
+
 #include "analysis/frame_geometry.h"
 
 namespace quillwave {
@@ -56,6 +59,17 @@ bool ProgressClock::finishUnit(const UnitPosition& last, int units)
     host_.pumpMessages();
     lastCheck_ = clock_.ticks();
     return true;
+}
+
+std::string progressText(double remainingSeconds, bool firstPhase)
+{
+    // Clamped first: a cast of a value outside the 32-bit range (or of NaN) is undefined.
+    constexpr double kLow = std::numeric_limits<std::int32_t>::min();
+    constexpr double kHigh = std::numeric_limits<std::int32_t>::max();
+    std::int32_t seconds = 0;
+    if (!std::isnan(remainingSeconds))
+        seconds = static_cast<std::int32_t>(std::fmax(kLow, std::fmin(kHigh, remainingSeconds)));
+    return "残り時間約" + std::to_string(seconds) + (firstPhase ? "＋α" : "") + "秒";
 }
 
 } // namespace quillwave

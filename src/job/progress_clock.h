@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "analysis/unit_progress.h"
 #include "job/job_host.h"
@@ -40,5 +41,10 @@ private:
     double unitMicroseconds_ = 0.0;
     std::int32_t lastCheck_ = 0;
 };
+
+// The line the progress window and the command line show: "残り時間約" N "＋α" "秒", with N the
+// remaining seconds truncated (the estimate already rounds up) and "＋α" while the level pass,
+// which the estimate does not cover yet, is still to come.
+std::string progressText(double remainingSeconds, bool firstPhase);
 
 } // namespace quillwave
