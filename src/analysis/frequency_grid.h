@@ -1,0 +1,24 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+
+namespace quillwave {
+
+// Candidate frequencies lie on logarithmic grids: index N of a grid of S steps per seven
+// octaves names 55 x (128^(1/S))^N Hz. The coarse scan uses S = 1024; the fine estimator
+// refines on grids four times finer at every level.
+inline constexpr int kCoarseCandidates = 2048;
+inline constexpr double kBaseFrequency = 55.0;
+inline constexpr double kSpanRatio = 128.0;
+inline constexpr std::int32_t kCoarseStepsPerSpan = 1024;
+inline constexpr double kFrequencyCeiling = 8000.0;
+
+// Both engines compute a frequency with exactly these two powers, so grids that meet
+// (index N on S, 4N on 4S) give the same bits.
+inline double gridRatio(std::int32_t stepsPerSpan) { return std::pow(kSpanRatio, 1.0 / stepsPerSpan); }
+inline double gridFrequency(double ratio, std::int32_t index)
+{
+    return std::pow(ratio, static_cast<double>(index)) * kBaseFrequency;
+}
+
+} // namespace quillwave
