@@ -1,0 +1,68 @@
+#include "analysis/fine_estimator.h"
+
+#include <cmath>
+
+#include "analysis/fixed_point.h"
+#include "analysis/frequency_grid.h"
+#include "analysis/trig.h"
+
+namespace quillwave {
+
+Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, std::int32_t sampleRate,
+                              double frequency)
+{
+    const std::int32_t m = frameLength;
+    const double omega = 6.2831853071796 * frequency / sampleRate;
+    double re = 0;
+    double im = 0;
+    double angle = 0;
+    for (std::int32_t j = m; j >= 1; --j) {
+        const double x = reversed[j];
+        const SinCos sc = sinCos(angle);
+        re = re + sc.cos * x;
+        im = im + sc.sin * x;
+        angle = angle + omega; // carried by addition, never n * omega: the bits depend on it
+    }
+    im = -im;
+
+    // A zero real sum stands for a quarter turn instead of dividing by zero.
+    const double ratio = re == 0 ? 4294967295.0 : im / re;
+    const double offset = re < 0 ? 16384 : 49152;
+    Measurement result;
+    result.amplitude = truncToInt32(2 * std::sqrt(re * re + im * im) / m);
+    // Into the quadrant, plus a quarter turn: the cosine found is re-created as a sine.
+    result.phase = truncToInt32(std::atan(ratio) / 3.1415926535898 / 2 * 65536 + 65536.5 - offset) & 65535;
+    return result;
+}
+
+Component refineComponent(const double* reversed, std::int32_t frameLength, std::int32_t sampleRate,
+                          std::int32_t coarseIndex, const Ladder& ladder)
+{
+    double bestFrequency = 0.0;
+    std::int32_t bestAmplitude = -1;
+    std::int32_t bestPhase = 0;
+    std::int32_t centre = ladder.multipliers[0] * coarseIndex;
+    for (const std::int32_t multiplier : ladder.multipliers) {
+        const double ratio = gridRatio(multiplier * kCoarseStepsPerSpan);
+        bestAmplitude = -1;
+        std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible
+        for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
+            if (n < 0)
+                continue;
+            const double f = gridFrequency(ratio, n);
+            if (f > kFrequencyCeiling)
+                continue;
+            const Measurement m = evaluateCandidate(reversed, frameLength, sampleRate, f);
+            if (m.amplitude > bestAmplitude) {
+                bestAmplitude = m.amplitude;
+                bestIndex = n;
+                bestPhase = m.phase;
+                bestFrequency = f;
+            }
+        }
+        centre = 4 * bestIndex; // the same frequency on the next, finer grid
+    }
+    return {bestAmplitude, truncToInt32(bestFrequency * 10000 + 0.5), bestPhase};
+}
+
+} // namespace quillwave

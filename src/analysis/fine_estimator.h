@@ -1,0 +1,39 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "analysis/component_store.h"
+
+namespace quillwave {
+
+inline constexpr int kLadderLevels = 6;
+
+// The grids of a refinement, as multiples of the coarse grid's 1024 steps per seven octaves.
+// Level 0 is centred on the coarse index scaled onto its grid; each later level is four
+// times finer and centred on the previous winner.
+struct Ladder {
+    std::array<std::int32_t, kLadderLevels> multipliers;
+};
+
+// Slot 0 starts a quarter of a coarse step fine; the chain starts on the coarse grid itself.
+inline constexpr Ladder kSlot0Ladder{{4, 16, 64, 256, 1024, 4096}};
+inline constexpr Ladder kChainLadder{{1, 4, 16, 64, 256, 1024}};
+
+struct Measurement {
+    std::int32_t amplitude = 0; // residual sample units
+    std::int32_t phase = 0;     // 1/65536 turn, of a sine at the frame's first sample
+
+    friend bool operator==(const Measurement&, const Measurement&) = default;
+};
+
+// The exact correlation of the frame with one frequency (Hz). `reversed` is indexed by
+// position: reversed[m - n] is frame sample n.
+Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, std::int32_t sampleRate,
+                              double frequency);
+
+// Refines a coarse index into one component over the ladder's six levels of nine
+// candidates; a tie keeps the lower frequency.
+Component refineComponent(const double* reversed, std::int32_t frameLength, std::int32_t sampleRate,
+                          std::int32_t coarseIndex, const Ladder& ladder);
+
+} // namespace quillwave
