@@ -7,12 +7,19 @@
 
 namespace quillwave {
 
+SynthesisAngles subtractionAngles(const Component& component, std::int32_t sampleRate)
+{
+    return {component.phase16 * 6.2831853071796 / 65536,
+            6.2831853071796 * (component.frequencyE4 / 10000.0) / sampleRate};
+}
+
 void subtractComponent(std::int32_t* residual, std::int32_t start, std::int32_t frameLength,
                        std::int32_t sampleRate, const Component& component)
 {
     const double amplitude = component.amplitude;
-    const double omega = 6.2831853071796 * (component.frequencyE4 / 10000.0) / sampleRate;
-    double angle = component.phase16 * 6.2831853071796 / 65536;
+    const SynthesisAngles angles = subtractionAngles(component, sampleRate);
+    const double omega = angles.step;
+    double angle = angles.start;
     for (std::int32_t i = 0; i < frameLength; ++i) {
         std::int32_t& sample = residual[start + i];
         sample = wrappingSubtract(sample, truncToInt32(sine(angle) * amplitude));

@@ -10,6 +10,13 @@
 
 namespace quillwave {
 
+// Where a component's synthesis starts and how far its angle moves per sample.
+struct SynthesisAngles {
+    double start;
+    double step;
+};
+SynthesisAngles subtractionAngles(const Component& component, std::int32_t sampleRate);
+
 // Synthesises a component as a sine over m samples and subtracts it from residual[start..].
 // The angle runs by addition from the stored (rounded) phase and frequency.
 void subtractComponent(std::int32_t* residual, std::int32_t start, std::int32_t frameLength,

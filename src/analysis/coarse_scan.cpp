@@ -28,6 +28,11 @@ std::int32_t coarseAmplitude(const std::uint32_t* packed, std::int32_t pairCount
         im += (v * tableSine(e)) >> 16;
         phase += phaseIncrement;
     }
+    return coarseAmplitudeFromSums(re, im, frameLength);
+}
+
+std::int32_t coarseAmplitudeFromSums(std::int32_t re, std::int32_t im, std::int32_t frameLength)
+{
     const double r = re;
     const double q = im;
     return truncToInt32(std::sqrt(r * r + q * q) * 2048 / frameLength);

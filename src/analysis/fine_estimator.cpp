@@ -12,7 +12,7 @@ Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, 
                               double frequency)
 {
     const std::int32_t m = frameLength;
-    const double omega = 6.2831853071796 * frequency / sampleRate;
+    const double omega = candidateStep(frequency, sampleRate);
     double re = 0;
     double im = 0;
     double angle = 0;
@@ -23,6 +23,12 @@ Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, 
         im = im + sc.sin * x;
         angle = angle + omega; // carried by addition, never n * omega: the bits depend on it
     }
+    return measurementFromSums(re, im, m);
+}
+
+Measurement measurementFromSums(double re, double im, std::int32_t frameLength)
+{
+    const std::int32_t m = frameLength;
     im = -im;
 
     // A zero real sum stands for a quarter turn instead of dividing by zero.

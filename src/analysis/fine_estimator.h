@@ -26,6 +26,13 @@ struct Measurement {
     friend bool operator==(const Measurement&, const Measurement&) = default;
 };
 
+// The angle step per sample of a candidate frequency (Hz).
+inline double candidateStep(double frequency, std::int32_t sampleRate) { return 6.2831853071796 * frequency / sampleRate; }
+
+// The amplitude and phase that the correlation sums stand for: re with the cosines, im with
+// the sines, as accumulated (im not yet negated).
+Measurement measurementFromSums(double re, double im, std::int32_t frameLength);
+
 // The exact correlation of the frame with one frequency (Hz). `reversed` is indexed by
 // position: reversed[m - n] is frame sample n.
 Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, std::int32_t sampleRate,

@@ -13,9 +13,9 @@ std::int32_t measureVoiceLevel(const VoiceChain& chain, LevelBuffer& buffer)
     // Every slot is synthesised, a silent one too: the sum of zeros it adds is exact.
     for (const Component& c : chain) {
         const double amplitude = c.amplitude;
-        const double f = c.frequencyE4 / 10000.0;
-        const double step = 6.2831853071796 * f / 44100 / 3;
-        double angle = c.phase16 * 6.2831853071796 / 65536;
+        const SynthesisAngles angles = levelAngles(c);
+        const double step = angles.step;
+        double angle = angles.start;
         for (int n = 0; n < kLevelSamples; ++n) {
             buffer[static_cast<std::size_t>(n)] = sine(angle) * amplitude + buffer[static_cast<std::size_t>(n)];
             angle = angle + step;
@@ -28,8 +28,16 @@ std::int32_t measureVoiceLevel(const VoiceChain& chain, LevelBuffer& buffer)
         else
             sum = sum + x;
     }
-    return truncToInt32(sum / 735 / 30);
+    return levelFromSum(sum);
 }
+
+SynthesisAngles levelAngles(const Component& component)
+{
+    const double f = component.frequencyE4 / 10000.0;
+    return {component.phase16 * 6.2831853071796 / 65536, 6.2831853071796 * f / 44100 / 3};
+}
+
+std::int32_t levelFromSum(double sum) { return truncToInt32(sum / 735 / 30); }
 
 std::int32_t measureVoiceLevel(const ComponentStore& store, std::int32_t frame, int voice, LevelBuffer& buffer)
 {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/analysis_passes.h"
 #include "analysis/component_store.h"
 #include "analysis/frame_geometry.h"
 #include "analysis/unit_progress.h"
@@ -18,6 +19,11 @@ using VoiceChain = std::array<Component, kSlotsPerVoice>;
 // Where the level pass synthesises a voice; reused for every voice and frame.
 using LevelBuffer = std::vector<double>;
 inline LevelBuffer makeLevelBuffer() { return LevelBuffer(kLevelSamples); }
+
+// A component's synthesis on the level pass's own grid, whatever the input's sample rate.
+SynthesisAngles levelAngles(const Component& component);
+// The level that the sum of absolute values over kLevelSamples samples stands for.
+std::int32_t levelFromSum(double sum);
 
 // The mean absolute value of the chain's 14 sinusoids synthesised together, each from its
 // own start phase: the level the parameter file carries.
