@@ -68,7 +68,7 @@ Component refineComponent(const double* reversed, std::int32_t frameLength, std:
         }
         centre = 4 * bestIndex; // the same frequency on the next, finer grid
     }
-    return {bestAmplitude, truncToInt32(bestFrequency * 10000 + 0.5), bestPhase};
+    return {bestAmplitude, frequencyE4Of(bestFrequency), bestPhase};
 }
 
 } // namespace quillwave

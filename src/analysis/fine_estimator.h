@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "analysis/component_store.h"
+#include "analysis/fixed_point.h"
 
 namespace quillwave {
 
@@ -28,6 +29,9 @@ struct Measurement {
 
 // The angle step per sample of a candidate frequency (Hz).
 inline double candidateStep(double frequency, std::int32_t sampleRate) { return 6.2831853071796 * frequency / sampleRate; }
+
+// A found frequency (Hz) as the component stores it: 1/10000 Hz, rounded to nearest.
+inline std::int32_t frequencyE4Of(double frequency) { return truncToInt32(frequency * 10000 + 0.5); }
 
 // The amplitude and phase that the correlation sums stand for: re with the cosines, im with
 // the sines, as accumulated (im not yet negated).
