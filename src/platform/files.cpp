@@ -124,7 +124,10 @@ ReplaceStatus replaceFile(const std::string& path, const void* data, std::size_t
         mode = existing.st_mode & 07777;
     }
 
-    std::string temporary = parentOf(target) + "/." + baseOf(target) + ".XXXXXX";
+    // The hidden name adds 8 bytes to the target's; a target at the longest name the folder
+    // allows must still get one, so only the start of a long name goes into it.
+    constexpr std::size_t kTemporaryBaseBytes = 200;
+    std::string temporary = parentOf(target) + "/." + baseOf(target).substr(0, kTemporaryBaseBytes) + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return ReplaceStatus::CannotCreate;
