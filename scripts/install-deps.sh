@@ -5,13 +5,13 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsleef-dev libtbb-dev libcli11-dev libgtest-dev libgmock-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic
   xvfb xauth
 )
-# Extra tools for the fuzzing and sanitizer targets: install-deps.sh --dev
+# Extra tools for fuzzing, sanitizers, GUI screenshots and icon rendering: install-deps.sh --dev
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick)
+  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick xdotool librsvg2-bin)
 fi
 
 missing=()
