@@ -4,8 +4,12 @@
 #include <cstring>
 #include <string>
 
+#include "analysis/analysis_passes.h"
 #include "analysis/component_store.h"
+#include "analysis/frame_buffers.h"
 #include "analysis/frame_geometry.h"
+#include "analysis/level_pass.h"
+#include "analysis/oscillator_table.h"
 #include "job/messages.h"
 #include "job/signal_buffer.h"
 #include "job/wave_input.h"
@@ -104,6 +108,53 @@ int checkGeometry(const WaveFormat& f)
     return 0;
 }
 
+// What the reference engine keeps from job to job; built once, as the fuzzer runs for long.
+struct AnalysisArrays {
+    OscillatorTable table;
+    FrameBuffers buffers;
+    ComponentStore store;
+    LevelBuffer level = makeLevelBuffer();
+    AnalysisArrays() { buildOscillatorTable(table); }
+};
+
+AnalysisArrays& analysisArrays()
+{
+    static AnalysisArrays arrays;
+    return arrays;
+}
+
+// One frame unit of the reference analysis, and that voice's level: a whole job would take
+// seconds per input. The input's length picks the options, the voice and which end of the
+// signal, so the corpus spreads over all of them.
+int checkAnalysisSlice(const WaveFormat& f, SignalBuffer& signal, std::size_t size)
+{
+    static constexpr std::int32_t kFrameRates[] = {60, 30, 20, 15};
+    const std::int32_t fps = kFrameRates[size % 4];
+    const bool staggered = (size / 4) % 2 == 1;
+    const int voice = static_cast<int>((size / 8) % kVoiceCount);
+    const FrameGeometry g = makeFrameGeometry(static_cast<std::int32_t>(f.sampleRate), fps, staggered, f.sampleFrames);
+    const std::int32_t frame = (size / 48) % 2 == 1 ? g.frameCount - 1 : 0;
+    const std::int32_t start = frameStart(g, frame, voice);
+
+    AnalysisArrays& a = analysisArrays();
+    buildWindow(a.buffers, g.frameLength);
+    searchVoiceFrame(g, a.table, a.buffers, signal.residual, a.store, voice, frame);
+    for (int slot = 0; slot < kSlotsPerVoice; ++slot) {
+        const Component c = a.store.componentAt(frame, voice, slot);
+        INPUT_PATH_CHECK(c.amplitude >= 0);
+        INPUT_PATH_CHECK(c.frequencyE4 >= 550000 && c.frequencyE4 <= 80000000);
+        INPUT_PATH_CHECK(c.phase16 >= 0 && c.phase16 <= 65535);
+    }
+    INPUT_PATH_CHECK(measureVoiceLevel(a.store, frame, voice, a.level) >= 0);
+
+    // The search subtracts only inside its own frame.
+    const std::size_t used = static_cast<std::size_t>(f.sampleFrames) + 2 * kPadSamples;
+    const std::size_t end = static_cast<std::size_t>(start + g.frameLength);
+    INPUT_PATH_CHECK(std::memcmp(signal.residual, signal.pristine, static_cast<std::size_t>(start) * 4) == 0);
+    INPUT_PATH_CHECK(std::memcmp(signal.residual + end, signal.pristine + end, (used - end) * 4) == 0);
+    return 0;
+}
+
 } // namespace
 
 int runInputPath(const std::uint8_t* data, std::size_t size)
@@ -141,6 +192,8 @@ int runInputPath(const std::uint8_t* data, std::size_t size)
     if (const int broken = checkSignal(block, f, signal))
         return broken;
     if (const int broken = checkGeometry(f))
+        return broken;
+    if (const int broken = checkAnalysisSlice(f, signal, size))
         return broken;
 
     pool.poolFreeAll();
