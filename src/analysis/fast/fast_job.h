@@ -1,0 +1,36 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "analysis/fast/coarse_candidates.h"
+#include "analysis/fast/grid_rows.h"
+#include "analysis/fast/kernel_set.h"
+#include "analysis/fine_estimator.h"
+
+namespace quillwave {
+
+// What every worker of the fast engine reads during a job; fixed before the passes start.
+struct FastJob {
+    const KernelSet* kernels = nullptr;
+    std::int32_t sampleRate = 44100;
+    std::int32_t frameLength = 735;
+    const CoarseCandidates* coarse = nullptr;
+    // Whole-grid rows: the coarse grid and the grid four times finer.
+    GridRows* coarseGrid = nullptr;
+    GridRows* quarterGrid = nullptr;
+    // gridRatio of multiplier 4^k times the coarse steps, k = 0 .. 6 (1 .. 4096).
+    std::array<double, 7> ratios{};
+};
+
+// The position of a ladder multiplier (a power of four, 1 .. 4096) in FastJob::ratios.
+inline int multiplierRank(std::int32_t multiplier)
+{
+    int rank = 0;
+    while (multiplier > 1) {
+        multiplier /= 4;
+        ++rank;
+    }
+    return rank;
+}
+
+} // namespace quillwave

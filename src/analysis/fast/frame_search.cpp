@@ -1,0 +1,147 @@
+#include "analysis/fast/frame_search.h"
+
+#include <algorithm>
+
+#include "analysis/analysis_passes.h"
+#include "analysis/frequency_grid.h"
+
+namespace quillwave {
+namespace {
+
+// About this many bytes of rows per worker: a frame's fourteen searches need a few hundred.
+constexpr std::size_t kRowCacheBytes = 12u << 20;
+constexpr int kMaxCachedRows = 768;
+
+} // namespace
+
+ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
+{
+    measured += o.measured;
+    gridRows += o.gridRows;
+    cachedRows += o.cachedRows;
+    computedRows += o.computedRows;
+    skippedSyntheses += o.skippedSyntheses;
+    syntheses += o.syntheses;
+    return *this;
+}
+
+void FrameSearcher::configure(const FastJob& job)
+{
+    if (job.frameLength == frameLength_)
+        return;
+    frameLength_ = job.frameLength;
+    const std::int32_t rowDoubles = candidateRowDoubles(frameLength_);
+    const std::size_t rowBytes = static_cast<std::size_t>(rowDoubles) * sizeof(double);
+    const int capacity = static_cast<int>(std::clamp<std::size_t>(kRowCacheBytes / rowBytes, 2 * kMaxLevelCandidates,
+                                                                  kMaxCachedRows));
+    cache_.configure(rowDoubles, capacity);
+    samples_.assign(static_cast<std::size_t>(padToLanes(frameLength_)), 0.0);
+    spareRows_.assign(static_cast<std::size_t>(kMaxLevelCandidates) * static_cast<std::size_t>(rowDoubles), 0.0);
+}
+
+void FrameSearcher::loadSamples(const std::int32_t* residual, std::int32_t start, std::int32_t frameLength)
+{
+    for (std::int32_t n = 0; n < frameLength; ++n)
+        samples_[static_cast<std::size_t>(n)] = static_cast<double>(residual[start + n]);
+}
+
+Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, const Ladder& ladder)
+{
+    const std::int32_t m = job.frameLength;
+    const std::size_t rowDoubles = static_cast<std::size_t>(candidateRowDoubles(m));
+    double bestFrequency = 0.0;
+    std::int32_t bestAmplitude = -1;
+    std::int32_t bestPhase = 0;
+    std::int32_t centre = ladder.multipliers[0] * coarseIndex;
+    for (const std::int32_t multiplier : ladder.multipliers) {
+        GridRows* grid = multiplier == 1 ? job.coarseGrid : multiplier == 4 ? job.quarterGrid : nullptr;
+        const double ratio = job.ratios[static_cast<std::size_t>(multiplierRank(multiplier))];
+        // Emptied before the level, never during it: rows found earlier in the level stay put.
+        if (grid == nullptr && cache_.freeRows() < kMaxLevelCandidates)
+            cache_.clear();
+
+        // The level's candidates in index order, each with its row; the missing rows are
+        // computed together afterwards.
+        std::int32_t indices[kMaxLevelCandidates];
+        double frequencies[kMaxLevelCandidates];
+        const double* rows[kMaxLevelCandidates];
+        double* missingRows[kMaxLevelCandidates];
+        double missingSteps[kMaxLevelCandidates];
+        int count = 0;
+        int missing = 0;
+        int spare = 0;
+        for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
+            if (n < 0)
+                continue;
+            double f = 0.0;
+            const double* row = nullptr;
+            if (grid != nullptr && n < grid->admissibleCount()) {
+                f = grid->frequency(n);
+                row = grid->row(n, *job.kernels, spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles);
+                ++counts.gridRows;
+            } else if ((row = grid == nullptr ? cache_.find(multiplier, n, f) : nullptr) != nullptr) {
+                ++counts.cachedRows;
+            } else {
+                f = gridFrequency(ratio, n);
+                if (f > kFrequencyCeiling)
+                    continue;
+                double* fresh = grid == nullptr ? cache_.insert(multiplier, n, f)
+                                                : spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles;
+                missingRows[missing] = fresh;
+                missingSteps[missing] = candidateStep(f, job.sampleRate);
+                ++missing;
+                row = fresh;
+                ++counts.computedRows;
+            }
+            indices[count] = n;
+            frequencies[count] = f;
+            rows[count] = row;
+            ++count;
+        }
+        if (missing > 0)
+            job.kernels->candidateRows(missingSteps, missing, m, missingRows);
+
+        double re[kMaxLevelCandidates];
+        double im[kMaxLevelCandidates];
+        job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
+        counts.measured += count;
+
+        bestAmplitude = -1;
+        std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible
+        for (int k = 0; k < count; ++k) {
+            const Measurement measured = measurementFromSums(re[k], im[k], m);
+            if (measured.amplitude > bestAmplitude) {
+                bestAmplitude = measured.amplitude;
+                bestIndex = indices[k];
+                bestPhase = measured.phase;
+                bestFrequency = frequencies[k];
+            }
+        }
+        centre = 4 * bestIndex; // the same frequency on the next, finer grid
+    }
+    return {bestAmplitude, frequencyE4Of(bestFrequency), bestPhase};
+}
+
+void FrameSearcher::searchFrame(const FastJob& job, std::int32_t* residual, std::int32_t start,
+                                std::int32_t coarseIndex, ComponentStore& store, int voice, std::int32_t frame)
+{
+    const std::int32_t m = job.frameLength;
+    loadSamples(residual, start, m);
+    Component found = refine(job, coarseIndex, kSlot0Ladder);
+    store.storeComponent(frame, voice, 0, found);
+    for (int slot = 1; slot < kSlotsPerVoice; ++slot) {
+        // A silent component changes nothing: no synthesis, and the samples stay as they are.
+        if (found.amplitude != 0) {
+            const SynthesisAngles angles = subtractionAngles(found, job.sampleRate);
+            job.kernels->synthesize(residual + start, m, found.amplitude, angles.step, angles.start, false);
+            loadSamples(residual, start, m);
+            ++counts.syntheses;
+        } else {
+            ++counts.skippedSyntheses;
+        }
+        found = refine(job, coarseIndex, kChainLadder);
+        store.storeComponent(frame, voice, slot, found);
+    }
+}
+
+} // namespace quillwave
