@@ -298,5 +298,41 @@ TEST_F(JobFaults, CancelAtEveryCheckOfBothPhases)
 #endif
 }
 
+// The fast engine runs frames in parallel batches between its checks: cancelling at every
+// check of a job of 15 frames stops it between batches of both phases, on two threads.
+TEST_F(JobFaults, CancelTheFastEngineBetweenBatches)
+{
+    test::WaveSpec spec;
+    spec.samples = test::sineSamples(735 * 14, 44100, {{440.0, 9000.0}, {1320.0, 4000.0}});
+    writeFile(dir / "short.wav", test::makeWave(spec));
+    job.options.engine = EngineKind::Fast;
+    job.options.threads = 2;
+    int check = 1;
+    bool abortedInLevels = false;
+    for (; check < 200; ++check) {
+        SCOPED_TRACE(check);
+        abortAtCheck(check);
+        job.run();
+        ASSERT_EQ(host.messages.size(), 1u);
+        if (host.messages[0].text == kFinished)
+            break;
+        abortedInLevels = abortedInLevels || !state.firstPhase;
+        expectEnded(kAborted);
+        EXPECT_EQ(readFile(dir / "short.dat"), previous);
+    }
+    EXPECT_GT(check, 6) << "at least one check per voice";
+    EXPECT_TRUE(abortedInLevels);
+    RecordProperty("checks", check - 1);
+    host.messages.clear();
+    host.onPump = nullptr;
+    job.run();
+    expectEnded(kFinished);
+    EXPECT_EQ(readFile(dir / "short.dat").size(), 64u * 16);
+#ifdef QUILLWAVE_LEAK_CHECK
+    ownedJob.reset();
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0) << "a cancelled job leaked";
+#endif
+}
+
 } // namespace
 } // namespace quillwave
