@@ -28,7 +28,7 @@ TEST(VoiceLevel, IsTheMeanAbsoluteValueOfTheChain)
         {chainOf({{1000000, 6000000, 0}}), 636617}, // close to 2 x 1000000 / pi
         {chainOf({{1000000, 10000000, 0}, {1000000, 10000000, 32768}}), 0}, // half a turn apart
         {chainOf({{0, 10000000, 0}, {0, 4400000, 100}}), 0},
-        // Order of the slots does not matter to a silent one in between.
+        // A silent slot 0 adds nothing; the level comes from the others.
         {chainOf({{0, 0, 0}, {1000000, 6000000, 0}}), 636617},
     };
     for (const Case& c : cases)
