@@ -36,6 +36,9 @@ double secondsSince(Clock::time_point start)
 constexpr std::int32_t kCoarseGrain = kMaxCoarseFrames;
 // Frames per task in the sweeps: each one is a handful of short syntheses.
 constexpr std::int32_t kSweepGrain = 16;
+// What the whole-grid rows may take: the first three grids at 60 frames per second (about
+// 260 MB at 44100 Hz, mapped only as rows are first used).
+constexpr std::size_t kWholeGridBytes = 320u << 20;
 // Units per task in the level pass, sorted so that lanes hold voices of alike length.
 constexpr std::int32_t kLevelGrain = 32;
 
@@ -70,8 +73,10 @@ ReuseCounts FastEngine::reuseCounts() const
 
 std::size_t FastEngine::tableBytes() const
 {
-    return coarseGrid_.bytes() + quarterGrid_.bytes() +
-           static_cast<std::size_t>(kCoarseCandidates) * static_cast<std::size_t>(coarse_.paddedLength()) * 4;
+    std::size_t bytes = static_cast<std::size_t>(kCoarseCandidates) * static_cast<std::size_t>(coarse_.paddedLength()) * 4;
+    for (const GridRows* grid : job_.grids)
+        bytes += grid != nullptr ? grid->bytes() : 0;
+    return bytes;
 }
 
 void FastEngine::prepareJob(const FrameGeometry& geometry)
@@ -82,15 +87,25 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
     }
     // All of this depends on the sample rate and frame length only, and is kept from job to job.
     coarse_.build(table_, geometry.sampleRate, geometry.frameLength);
-    coarseGrid_.reset(kCoarseStepsPerSpan, geometry.sampleRate, geometry.frameLength);
-    quarterGrid_.reset(4 * kCoarseStepsPerSpan, geometry.sampleRate, geometry.frameLength);
+    // The coarsest grids are kept whole while they fit: the coarse grid and the next two
+    // (met by the first three levels of every search) for the short frames of 60 frames per
+    // second, fewer for longer frames.
+    job_.grids.fill(nullptr);
+    std::size_t gridBytes = 0;
+    for (std::size_t rank = 0; rank < grids_.size(); ++rank) {
+        grids_[rank].reset(kCoarseStepsPerSpan << (2 * rank), geometry.sampleRate, geometry.frameLength);
+        gridBytes += grids_[rank].bytes();
+        if (rank > 1 && gridBytes > kWholeGridBytes) {
+            grids_[rank].release();
+            break;
+        }
+        job_.grids[rank] = &grids_[rank];
+    }
 
     job_.kernels = kernels_;
     job_.sampleRate = geometry.sampleRate;
     job_.frameLength = geometry.frameLength;
     job_.coarse = &coarse_;
-    job_.coarseGrid = &coarseGrid_;
-    job_.quarterGrid = &quarterGrid_;
     for (std::size_t rank = 0; rank < job_.ratios.size(); ++rank)
         job_.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -74,8 +75,8 @@ private:
     OscillatorTable table_;
     bool tableBuilt_ = false;
     CoarseCandidates coarse_;
-    GridRows coarseGrid_;
-    GridRows quarterGrid_;
+    // Whole-grid rows of the coarsest grids, as many as fit the memory they may take.
+    std::array<GridRows, 3> grids_;
     FastJob job_;
     std::vector<std::int32_t> coarseIndices_;
     StageTimes times_;

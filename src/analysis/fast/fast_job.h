@@ -9,17 +9,20 @@
 
 namespace quillwave {
 
+// The grids of the search: 1024 x 4^k steps per seven octaves, k = 0 .. 6.
+inline constexpr int kGridRanks = 7;
+
 // What every worker of the fast engine reads during a job; fixed before the passes start.
 struct FastJob {
     const KernelSet* kernels = nullptr;
     std::int32_t sampleRate = 44100;
     std::int32_t frameLength = 735;
     const CoarseCandidates* coarse = nullptr;
-    // Whole-grid rows: the coarse grid and the grid four times finer.
-    GridRows* coarseGrid = nullptr;
-    GridRows* quarterGrid = nullptr;
+    // By multiplier rank (see multiplierRank): the grid's whole-grid rows, or nullptr where
+    // the grid is too fine to keep whole.
+    std::array<GridRows*, kGridRanks> grids{};
     // gridRatio of multiplier 4^k times the coarse steps, k = 0 .. 6 (1 .. 4096).
-    std::array<double, 7> ratios{};
+    std::array<double, kGridRanks> ratios{};
 };
 
 // The position of a ladder multiplier (a power of four, 1 .. 4096) in FastJob::ratios.

@@ -54,22 +54,26 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
     std::int32_t bestPhase = 0;
     std::int32_t centre = ladder.multipliers[0] * coarseIndex;
     for (const std::int32_t multiplier : ladder.multipliers) {
-        GridRows* grid = multiplier == 1 ? job.coarseGrid : multiplier == 4 ? job.quarterGrid : nullptr;
-        const double ratio = job.ratios[static_cast<std::size_t>(multiplierRank(multiplier))];
+        const auto rank = static_cast<std::size_t>(multiplierRank(multiplier));
+        GridRows* grid = job.grids[rank];
+        const double ratio = job.ratios[rank];
         // Emptied before the level, never during it: rows found earlier in the level stay put.
         if (grid == nullptr && cache_.freeRows() < kMaxLevelCandidates)
             cache_.clear();
 
-        // The level's candidates in index order, each with its row; the missing rows are
-        // computed together afterwards.
+        // The level's candidates in index order. A row already there is correlated with the
+        // samples; a missing one is computed and correlated in the same go.
         std::int32_t indices[kMaxLevelCandidates];
         double frequencies[kMaxLevelCandidates];
+        bool fresh[kMaxLevelCandidates];
         const double* rows[kMaxLevelCandidates];
         double* missingRows[kMaxLevelCandidates];
         double missingSteps[kMaxLevelCandidates];
         int count = 0;
+        int present = 0;
         int missing = 0;
         int spare = 0;
+        auto spareRow = [&] { return spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles; };
         for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
             if (n < 0)
                 continue;
@@ -77,34 +81,41 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
             const double* row = nullptr;
             if (grid != nullptr && n < grid->admissibleCount()) {
                 f = grid->frequency(n);
-                row = grid->row(n, *job.kernels, spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles);
+                row = grid->row(n, *job.kernels, spareRow());
                 ++counts.gridRows;
-            } else if ((row = grid == nullptr ? cache_.find(multiplier, n, f) : nullptr) != nullptr) {
+            } else if (grid == nullptr && (row = cache_.find(multiplier, n, f)) != nullptr) {
                 ++counts.cachedRows;
             } else {
                 f = gridFrequency(ratio, n);
                 if (f > kFrequencyCeiling)
                     continue;
-                double* fresh = grid == nullptr ? cache_.insert(multiplier, n, f)
-                                                : spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles;
-                missingRows[missing] = fresh;
+                missingRows[missing] = grid == nullptr ? cache_.insert(multiplier, n, f) : spareRow();
                 missingSteps[missing] = candidateStep(f, job.sampleRate);
                 ++missing;
-                row = fresh;
                 ++counts.computedRows;
             }
             indices[count] = n;
             frequencies[count] = f;
-            rows[count] = row;
+            fresh[count] = row == nullptr;
+            if (row != nullptr)
+                rows[present++] = row;
             ++count;
         }
+        double presentRe[kMaxLevelCandidates];
+        double presentIm[kMaxLevelCandidates];
+        double missingRe[kMaxLevelCandidates];
+        double missingIm[kMaxLevelCandidates];
+        if (present > 0)
+            job.kernels->correlateRows(rows, present, samples_.data(), m, presentRe, presentIm);
         if (missing > 0)
-            job.kernels->candidateRows(missingSteps, missing, m, missingRows);
-
+            job.kernels->candidateRows(missingSteps, missing, m, missingRows, samples_.data(), missingRe, missingIm);
+        counts.measured += count;
         double re[kMaxLevelCandidates];
         double im[kMaxLevelCandidates];
-        job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
-        counts.measured += count;
+        for (int k = 0, p = 0, q = 0; k < count; ++k) {
+            re[k] = fresh[k] ? missingRe[q] : presentRe[p];
+            im[k] = fresh[k] ? missingIm[q++] : presentIm[p++];
+        }
 
         bestAmplitude = -1;
         std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible

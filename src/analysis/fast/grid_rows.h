@@ -21,6 +21,9 @@ public:
     // rows already computed when nothing changed.
     void reset(std::int32_t stepsPerSpan, std::int32_t sampleRate, std::int32_t frameLength);
 
+    // Gives the memory back; the next reset starts afresh.
+    void release();
+
     std::int32_t stepsPerSpan() const { return stepsPerSpan_; }
     // Indices 0 .. admissibleCount() - 1 lie at or below the frequency ceiling.
     std::int32_t admissibleCount() const { return static_cast<std::int32_t>(frequencies_.size()); }
@@ -43,6 +46,8 @@ private:
     std::int32_t frameLength_ = 0;
     std::int32_t rowDoubles_ = 0;
     std::vector<double> frequencies_;
+    // Samples to correlate a row with while it is built, when only the row is wanted.
+    std::vector<double> zeros_;
     std::unique_ptr<std::atomic<std::uint8_t>[]> states_;
     // Left uninitialised: only the rows that frames need ever get written, and so mapped.
     std::unique_ptr<double[]> storage_;

@@ -61,39 +61,147 @@ void sineArray(const double* angles, std::int32_t count, double* sines)
 
 // The angles of each row are one chain of additions; the rows' chains run side by side so
 // that their latencies overlap, then the sine and cosine go along the row a vector at a time.
-void candidateRows(const double* steps, int count, std::int32_t length, double* const* rows)
+// Named variables rather than an array, and a function of its own, so that the running
+// angles stay in registers (spilled around the trig calls, they went through memory on
+// every step).
+template <int K>
+__attribute__((noinline)) void fillAngles(double* angle, const double* step, double (*block)[kBlock], std::int32_t n)
 {
-    double angle[9];
-    double block[9][kBlock];
-    for (int k = 0; k < count; ++k)
+    static_assert(K >= 1 && K <= 4);
+    double a0 = angle[0];
+    double a1 = K > 1 ? angle[1] : 0.0;
+    double a2 = K > 2 ? angle[2] : 0.0;
+    double a3 = K > 3 ? angle[3] : 0.0;
+    const double s0 = step[0];
+    const double s1 = K > 1 ? step[1] : 0.0;
+    const double s2 = K > 2 ? step[2] : 0.0;
+    const double s3 = K > 3 ? step[3] : 0.0;
+    for (std::int32_t i = 0; i < n; ++i) {
+        block[0][i] = a0;
+        a0 = a0 + s0;
+        if constexpr (K > 1) {
+            block[1][i] = a1;
+            a1 = a1 + s1;
+        }
+        if constexpr (K > 2) {
+            block[2][i] = a2;
+            a2 = a2 + s2;
+        }
+        if constexpr (K > 3) {
+            block[3][i] = a3;
+            a3 = a3 + s3;
+        }
+    }
+    angle[0] = a0;
+    if constexpr (K > 1)
+        angle[1] = a1;
+    if constexpr (K > 2)
+        angle[2] = a2;
+    if constexpr (K > 3)
+        angle[3] = a3;
+}
+
+template <int K>
+void candidateRowsFixed(const double* steps, std::int32_t length, double* const* rows, const double* samples,
+                        double* re, double* im)
+{
+    double angle[K];
+    double step[K];
+    double block[K][kBlock];
+    for (int k = 0; k < K; ++k) {
         angle[k] = 0.0;
+        step[k] = steps[k];
+        re[k] = 0.0;
+        im[k] = 0.0;
+    }
     for (std::int32_t first = 0; first < length; first += kBlock) {
         // Whole vectors: past `length` the extra angles only fill the row's padding.
         const std::int32_t rest = length - first;
         const std::int32_t n = rest < kBlock ? (rest + 7) / 8 * 8 : kBlock;
-        for (std::int32_t i = 0; i < n; ++i) {
-            for (int k = 0; k < count; ++k) {
-                block[k][i] = angle[k];
-                angle[k] = angle[k] + steps[k];
-            }
-        }
-        for (int k = 0; k < count; ++k) {
+        fillAngles<K>(angle, step, block, n);
+        for (int k = 0; k < K; ++k) {
             double* out = rows[k] + 2 * first;
+            double r = re[k];
+            double q = im[k];
             for (std::int32_t i = 0; i < n; i += kLanes) {
                 V s;
                 V c;
                 Lanes::sinCos(Lanes::load(&block[k][i]), s, c);
                 Lanes::storeCosSinPairs(out + 2 * i, c, s);
+                // The products lane by lane, then added to the sums one sample after another,
+                // while the row is still at hand.
+                const V x = Lanes::load(samples + first + i);
+                double cosProducts[kLanes];
+                double sinProducts[kLanes];
+                Lanes::store(cosProducts, Lanes::mul(c, x));
+                Lanes::store(sinProducts, Lanes::mul(s, x));
+                const std::int32_t upto = rest - i < kLanes ? rest - i : kLanes;
+                for (std::int32_t j = 0; j < upto; ++j) {
+                    r = r + cosProducts[j];
+                    q = q + sinProducts[j];
+                }
             }
+            re[k] = r;
+            im[k] = q;
         }
     }
 }
 
+void candidateRows(const double* steps, int count, std::int32_t length, double* const* rows, const double* samples,
+                   double* re, double* im)
+{
+    // Up to four chains at a time keep the adds busy; more only add registers.
+    while (count > 0) {
+        switch (count) {
+        case 1: candidateRowsFixed<1>(steps, length, rows, samples, re, im); return;
+        case 2: candidateRowsFixed<2>(steps, length, rows, samples, re, im); return;
+        case 3: candidateRowsFixed<3>(steps, length, rows, samples, re, im); return;
+        default: candidateRowsFixed<4>(steps, length, rows, samples, re, im); break;
+        }
+        steps += 4;
+        rows += 4;
+        re += 4;
+        im += 4;
+        count -= 4;
+    }
+}
+
 // One 128-bit accumulator per row holds (re, im); every row is summed from the first sample
-// to the last, as the single-candidate correlation does.
+// to the last, as the single-candidate correlation does. With AVX two rows share a 256-bit
+// register: still one (re, im) pair per row, never two samples in one sum.
 template <int K>
 void correlateFixed(const double* const* rows, const double* samples, std::int32_t length, double* re, double* im)
 {
+#ifdef __AVX__
+    constexpr int kPairs = K / 2;
+    __m256d pair[kPairs > 0 ? kPairs : 1];
+    __m128d single = _mm_setzero_pd();
+    for (int k = 0; k < kPairs; ++k)
+        pair[k] = _mm256_setzero_pd();
+    for (std::int32_t n = 0; n < length; ++n) {
+        const __m256d x = _mm256_set1_pd(samples[n]);
+        for (int k = 0; k < kPairs; ++k)
+            pair[k] = _mm256_add_pd(pair[k], _mm256_mul_pd(_mm256_loadu2_m128d(rows[2 * k + 1] + 2 * n,
+                                                                                 rows[2 * k] + 2 * n),
+                                                           x));
+        if constexpr (K % 2 == 1)
+            single = _mm_add_pd(single, _mm_mul_pd(_mm_loadu_pd(rows[K - 1] + 2 * n), _mm256_castpd256_pd128(x)));
+    }
+    for (int k = 0; k < kPairs; ++k) {
+        double values[4];
+        _mm256_storeu_pd(values, pair[k]);
+        re[2 * k] = values[0];
+        im[2 * k] = values[1];
+        re[2 * k + 1] = values[2];
+        im[2 * k + 1] = values[3];
+    }
+    if constexpr (K % 2 == 1) {
+        double values[2];
+        _mm_storeu_pd(values, single);
+        re[K - 1] = values[0];
+        im[K - 1] = values[1];
+    }
+#else
     __m128d sum[K];
     for (int k = 0; k < K; ++k)
         sum[k] = _mm_setzero_pd();
@@ -108,6 +216,7 @@ void correlateFixed(const double* const* rows, const double* samples, std::int32
         re[k] = pair[0];
         im[k] = pair[1];
     }
+#endif
 }
 
 void correlateRows(const double* const* rows, int count, const double* samples, std::int32_t length, double* re,
