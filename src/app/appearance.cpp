@@ -2,9 +2,9 @@
 
 namespace quillwave::app {
 
-QFont dialogFont(int pointSize)
+QFont dialogFont()
 {
-    QFont font(QStringLiteral("IPAPGothic"), pointSize);
+    QFont font(QStringLiteral("IPAPGothic"), 9);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
 
@@ -13,8 +14,17 @@ namespace quillwave::app {
 
 void showMessageBox(QWidget& owner, const std::string& text, MessageIcon icon)
 {
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QString::fromUtf8(messages::kCaption), QString::fromStdString(text), QMessageBox::Ok, &owner);
+    const QString caption = QString::fromUtf8(messages::kCaption);
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, caption,
+                    QString::fromStdString(text), QMessageBox::Ok, &owner);
+    // The box sizes itself to its text alone, so a short message would leave the window
+    // manager too narrow a title bar for the caption; a spacer keeps room for it and the
+    // title bar's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int width = box.fontMetrics().horizontalAdvance(caption) + 160;
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
     box.exec();
 }
 

@@ -1,5 +1,7 @@
 // quillwave: the desktop window. The program is its main dialog and ends when the dialog does.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/appearance.h"
 #include "app/converter_dialog.h"
@@ -9,8 +11,12 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setWindowIcon(quillwave::app::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("quillwave"));
-    // Message boxes and the file dialog speak the same Japanese face as the main window.
-    QApplication::setFont(quillwave::app::dialogFont(9));
+    // The program speaks Japanese whatever the locale, so the toolkit's own texts (the file
+    // dialog, the edit box's menu) do too, in the same face as the main window.
+    QApplication::setFont(quillwave::app::dialogFont());
+    QTranslator toolkitTexts;
+    if (toolkitTexts.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&toolkitTexts);
 
     quillwave::app::ConverterDialog dialog;
     dialog.exec();

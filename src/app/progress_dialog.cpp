@@ -15,7 +15,7 @@ ProgressDialog::ProgressDialog(JobState& state, QWidget* owner)
                          Qt::WindowCloseButtonHint),
       state_(state)
 {
-    setFont(dialogFont(8));
+    setFont(dialogFont());
     setWindowTitle(QStringLiteral("Dialog"));
     const DialogUnits units = DialogUnits::forFont(font());
     setFixedSize(units.toPixels(186, 60));

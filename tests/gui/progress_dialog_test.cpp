@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(units.toPixels(0, 0, 1, 0).width(), 2);
         QCOMPARE(units.toPixels(279, 165), QSize(419, 248));
 
-        const QFont font = quillwave::app::dialogFont(9);
+        const QFont font = quillwave::app::dialogFont();
         const DialogUnits fromFont = DialogUnits::forFont(font);
         QCOMPARE(fromFont.baseY(), QFontMetrics(font).height());
         QVERIFY(fromFont.baseX() >= 4 && fromFont.baseX() <= 10);

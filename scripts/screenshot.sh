@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Drives the desktop window in a virtual X server as a user would and takes screenshots of
+# what appears, to look at the real rendering of its Japanese texts: the main dialog, the
+# file dialog of 参照 with the bundled sample chosen, the progress window during the
+# conversion, the message after Cancel, then 終了. Needs Xvfb, xdotool, ImageMagick and
+# openbox, which draws the title bars (scripts/install-deps.sh --dev).
+#   scripts/screenshot.sh [BUILD_DIR] [OUT_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-$build/screenshots}
+mkdir -p "$out"
+work=$(mktemp -d)
+xvfb=""
+wm=""
+app=""
+cleanup() {
+  [[ -n "$app" ]] && kill "$app" 2>/dev/null || true
+  [[ -n "$wm" ]] && kill "$wm" 2>/dev/null || true
+  [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 50); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
+# The whole screen, cut down to what is drawn on it.
+shoot() {
+  import -window root "$work/screen.png"
+  convert "$work/screen.png" -trim +repage "$out/$1.png"
+  echo "$out/$1.png"
+}
+# Clicks at a point given in hundredths of a window's width and height.
+click_in() {
+  local WINDOW X Y WIDTH HEIGHT SCREEN
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  # Relative to the window itself: the position reported for a framed window is off.
+  xdotool mousemove --window "$1" --sync $((WIDTH * $2 / 100)) $((HEIGHT * $3 / 100)) click 1
+}
+wait_for() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -1; }
+
+cp examples/hello.wav "$work/sample.wav"
+"$build/bin/quillwave" &
+app=$!
+main=$(wait_for '^Quillwave$')
+sleep 1
+shoot main
+
+# 参照 (its centre lies at 240, 36 of the 279 × 165 dialog units).
+click_in "$main" 86 22
+wait_for '^(開く|Open)$' >/dev/null
+sleep 1
+xdotool type --delay 2 "$work/sample.wav"
+sleep 0.5
+shoot browse
+xdotool key Return
+sleep 0.5
+shoot chosen
+
+# 変換 (40, 130), then wait for the progress window's first estimates.
+click_in "$main" 14 79
+wait_for '^Dialog$' >/dev/null
+sleep 2.5
+shoot progress
+
+# キャンセル, at 154, 43 of the progress window's 186 × 60 units.
+click_in "$(wait_for '^Dialog$')" 83 72
+wait_for '^wave -> tonelace$' >/dev/null
+sleep 0.5
+shoot aborted
+xdotool key Return
+sleep 0.5
+
+# 終了 (240, 130) ends the program.
+click_in "$main" 86 79
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "quillwave did not end after 終了" >&2; exit 1; fi
+app=""
+echo "quillwave ended after 終了"
