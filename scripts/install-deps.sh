@@ -11,7 +11,7 @@ packages=(
 )
 # Extra tools for fuzzing, sanitizers, GUI screenshots and icon rendering: install-deps.sh --dev
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick xdotool librsvg2-bin)
+  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick xdotool openbox librsvg2-bin)
 fi
 
 missing=()
