@@ -4,11 +4,18 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/coarse_scan.h"
+#include "analysis/fast/coarse_candidates.h"
 #include "analysis/fast/fast_engine.h"
+#include "analysis/fast/frame_search.h"
+#include "analysis/fine_estimator.h"
+#include "analysis/frame_buffers.h"
+#include "analysis/frequency_grid.h"
 #include "analysis/reference_engine.h"
 #include "analysis_test_signal.h"
 #include "engine_test_job.h"
@@ -148,6 +155,213 @@ TEST_P(FastEngineIdentity, LeavesTheReferenceStoreAndRecordsAtEveryWidthAndThrea
 
 INSTANTIATE_TEST_SUITE_P(Cases, FastEngineIdentity, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+
+// Records what the engine reports, and can answer "aborted" at a chosen call.
+class RecordingProgress final : public UnitProgress {
+public:
+    explicit RecordingProgress(int abortAtCall = 0) : abortAtCall_(abortAtCall) {}
+
+    void startUnit() override { ++started; }
+    bool finishUnit(const UnitPosition& last, int units) override
+    {
+        EXPECT_EQ(started, static_cast<int>(calls.size()) + 1) << "every batch is started before it finishes";
+        calls.push_back({last, units});
+        return static_cast<int>(calls.size()) != abortAtCall_;
+    }
+
+    struct Call {
+        UnitPosition last;
+        int units;
+    };
+    std::vector<Call> calls;
+    int started = 0;
+
+private:
+    int abortAtCall_;
+};
+
+std::int64_t unitsIn(const std::vector<RecordingProgress::Call>& calls, Phase phase)
+{
+    std::int64_t units = 0;
+    for (const auto& c : calls)
+        units += c.last.phase == phase ? c.units : 0;
+    return units;
+}
+
+TEST(FastEngineProgress, ReportsEveryUnitOfBothPhasesInBatches)
+{
+    const std::vector<std::int32_t> samples = makeSignal(Signal::Mixed, 44100 / 4, 44100);
+    const FrameGeometry geometry = makeFrameGeometry(44100, 60, false, static_cast<std::int32_t>(samples.size()));
+    FastEngine fast(2);
+    RecordingProgress progress;
+    ASSERT_TRUE(runEngine(fast, geometry, 4, samples, progress).finished);
+
+    const std::int32_t frames = geometry.frameCount;
+    EXPECT_EQ(unitsIn(progress.calls, Phase::Analysis), 4 * kVoiceCount * frames);
+    EXPECT_EQ(unitsIn(progress.calls, Phase::Levels), kVoiceCount * frames);
+    // In order, each batch ending where the units so far end, and the remaining count of the
+    // progress clock's estimate follows from it.
+    std::int64_t done = 0;
+    Phase phase = Phase::Analysis;
+    for (const auto& c : progress.calls) {
+        if (c.last.phase != phase) {
+            phase = c.last.phase;
+            done = 0;
+        }
+        done += c.units;
+        const std::int64_t position =
+            (static_cast<std::int64_t>(c.last.pass) * kVoiceCount + c.last.voice) * frames + c.last.frame + 1;
+        EXPECT_EQ(position, done);
+        EXPECT_EQ(c.last.frameCount, frames);
+        EXPECT_EQ(c.last.passCount, phase == Phase::Analysis ? 4 : 1);
+    }
+    EXPECT_GE(progress.calls.size(), 5u * kVoiceCount) << "a check in every voice of every pass and of the levels";
+}
+
+TEST(FastEngineProgress, StopsAtOnceWhenAborted)
+{
+    const std::vector<std::int32_t> samples = makeSignal(Signal::Mixed, 44100 / 10, 44100);
+    const FrameGeometry geometry = makeFrameGeometry(44100, 60, false, static_cast<std::int32_t>(samples.size()));
+    test::PaddedSignal signal(samples);
+    auto store = std::make_unique<ComponentStore>();
+    auto records = std::make_unique<OutputRecords>();
+    FastEngine fast(2);
+    fast.prepareJob(geometry);
+
+    RecordingProgress analysis(3);
+    EXPECT_FALSE(fast.runAnalysisPasses(geometry, 4, signal.buffer, *store, analysis));
+    EXPECT_EQ(analysis.calls.size(), 3u) << "no batch after the abort";
+
+    RecordingProgress levels(2);
+    EXPECT_FALSE(fast.runLevelPass(geometry, *store, *records, levels));
+    EXPECT_EQ(levels.calls.size(), 2u);
+}
+
+
+// Frames that reach the corners of the fixed-point and floating-point paths: a tone at the
+// frequency ceiling, full scale both ways, samples that pack beyond 16 bits (and wrap),
+// noise, and silence.
+std::vector<std::vector<std::int32_t>> edgeFrames(std::int32_t m, int sampleRate)
+{
+    std::vector<std::vector<std::int32_t>> frames;
+    frames.push_back(test::toneSignal(m, sampleRate, {{7999.0, 3e6}, {61.0, 1e6}}));
+    std::vector<std::int32_t> loud(static_cast<std::size_t>(m));
+    std::vector<std::int32_t> wrapping(static_cast<std::size_t>(m));
+    std::vector<std::int32_t> noise(static_cast<std::size_t>(m));
+    std::uint32_t x = 99;
+    for (std::int32_t i = 0; i < m; ++i) {
+        loud[static_cast<std::size_t>(i)] = i % 3 == 0 ? 8388352 : -8388608;
+        wrapping[static_cast<std::size_t>(i)] = (i % 5 - 2) * 16776960 + i;
+        x = x * 1664525u + 1013904223u;
+        noise[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(x) >> 8;
+    }
+    frames.push_back(loud);
+    frames.push_back(wrapping);
+    frames.push_back(noise);
+    frames.push_back(std::vector<std::int32_t>(static_cast<std::size_t>(m), 0));
+    return frames;
+}
+
+struct Frame {
+    int sampleRate;
+    std::int32_t length;
+};
+
+class FastStages : public ::testing::TestWithParam<Frame> {};
+
+TEST_P(FastStages, CoarseScanFindsTheReferenceIndex)
+{
+    const auto [rate, m] = GetParam();
+    OscillatorTable table;
+    buildOscillatorTable(table);
+    CoarseCandidates coarse;
+    coarse.build(table, rate, m);
+    const auto frames = edgeFrames(m, rate);
+    std::vector<std::int16_t> packed(frames.size() * static_cast<std::size_t>(coarse.paddedLength()));
+    std::vector<const std::int16_t*> pointers;
+    std::vector<std::int32_t> expected;
+    FrameBuffers buffers;
+    buildWindow(buffers, m);
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        prepareFrame(buffers, frames[f].data(), 0, m);
+        expected.push_back(coarseScan(buffers.packed.data(), pairCount(m), m, rate, table));
+        coarse.packFrame(frames[f].data(), 0, packed.data() + f * static_cast<std::size_t>(coarse.paddedLength()));
+        pointers.push_back(packed.data() + f * static_cast<std::size_t>(coarse.paddedLength()));
+    }
+    for (const SimdWidth width : availableSimdWidths()) {
+        // In groups as the engine scans them: all frames of a group share each candidate row.
+        for (std::size_t first = 0; first < frames.size(); first += kMaxCoarseFrames) {
+            const int count = static_cast<int>(std::min<std::size_t>(kMaxCoarseFrames, frames.size() - first));
+            std::int32_t indices[kMaxCoarseFrames];
+            coarse.scan(kernelsFor(width), pointers.data() + first, count, indices);
+            for (int k = 0; k < count; ++k)
+                EXPECT_EQ(indices[k], expected[first + static_cast<std::size_t>(k)])
+                    << simdWidthName(width) << ", frame " << first + static_cast<std::size_t>(k);
+        }
+    }
+}
+
+TEST_P(FastStages, RefinementGivesTheReferenceComponent)
+{
+    const auto [rate, m] = GetParam();
+    FastJob job;
+    GridRows grids[3];
+    for (int rank = 0; rank < 3; ++rank) {
+        grids[rank].reset(kCoarseStepsPerSpan << (2 * rank), rate, m);
+        job.grids[static_cast<std::size_t>(rank)] = &grids[rank];
+    }
+    for (std::size_t rank = 0; rank < job.ratios.size(); ++rank)
+        job.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
+    job.sampleRate = rate;
+    job.frameLength = m;
+    FrameBuffers buffers;
+    buildWindow(buffers, m);
+    for (const SimdWidth width : availableSimdWidths()) {
+        job.kernels = &kernelsFor(width);
+        FrameSearcher searcher;
+        searcher.configure(job);
+        for (const auto& frame : edgeFrames(m, rate)) {
+            prepareFrame(buffers, frame.data(), 0, m);
+            searcher.loadSamples(frame.data(), 0, m);
+            // The ends of the grid, where candidates are skipped, and its middle.
+            for (const std::int32_t coarse : {0, 3, 517, 1047, 1050}) {
+                for (const Ladder* ladder : {&kSlot0Ladder, &kChainLadder}) {
+                    EXPECT_EQ(searcher.refine(job, coarse, *ladder),
+                              refineComponent(buffers.reversed.data(), m, rate, coarse, *ladder))
+                        << simdWidthName(width) << ", coarse index " << coarse;
+                }
+            }
+        }
+    }
+}
+
+// An odd and an even frame, and the longest.
+INSTANTIATE_TEST_SUITE_P(Lengths, FastStages, ::testing::Values(Frame{44100, 735}, Frame{48000, 800}, Frame{48000, 3200}),
+                         [](const ::testing::TestParamInfo<Frame>& info) {
+                             return std::to_string(info.param.sampleRate) + "_" + std::to_string(info.param.length);
+                         });
+
+
+// Through the whole job, as the command line runs it: the fast engine writes the committed
+// golden files byte for byte.
+TEST(FastEngineJob, WritesTheGoldenFiles)
+{
+    const struct {
+        const char* name;
+        test::JobOptionsUnderTest options;
+    } goldens[] = {{"golden_44100_mono", {60, false, 4}}, {"golden_48000_stereo", {30, true, 1}}};
+    for (const auto& g : goldens) {
+        const std::filesystem::path data(QUILLWAVE_TEST_DATA);
+        const auto expected = test::readFile(data / (std::string(g.name) + ".dat"));
+        ASSERT_FALSE(expected.empty()) << g.name;
+        test::TempDir dir;
+        const auto out = test::convertFile(data / (std::string(g.name) + ".wav"), dir / "out.dat", g.options,
+                                           EngineKind::Fast);
+        EXPECT_EQ(out.messages, std::vector<std::string>{messages::kFinished});
+        EXPECT_TRUE(out.file == expected) << g.name;
+    }
+}
 
 } // namespace
 } // namespace quillwave
