@@ -1,6 +1,7 @@
 # The two everyday commands:
 #   make sample   installs what is missing, builds, converts the bundled sample
 #   make test     installs what is missing, builds and runs the whole test suite
+#   make bench    times the fast engine against the reference on generated 1 s and 10 s signals
 # Hardening (installs clang and the sanitizer runtimes with scripts/install-deps.sh --dev):
 #   make sanitize                builds build-asan and runs the whole suite under ASan + UBSan
 #   make fuzz FUZZ_SECONDS=N     fuzzes the input path for N seconds on one core
@@ -9,7 +10,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 SAMPLE ?= examples/hello.wav
 
-.PHONY: all deps build sample test clean dev-deps sanitize fuzz fuzz-build fuzz-merge
+.PHONY: all deps build sample test bench clean dev-deps sanitize fuzz fuzz-build fuzz-merge
 
 all: build
 
@@ -28,6 +29,10 @@ sample: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# A minute or so: the reference engine is timed on the first second of each signal.
+bench: build
+	$(BUILD)/bin/bench
 
 clean:
 	rm -rf $(BUILD)
