@@ -61,16 +61,14 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         if (grid == nullptr && cache_.freeRows() < kMaxLevelCandidates)
             cache_.clear();
 
-        // The level's candidates in index order. A row already there is correlated with the
-        // samples; a missing one is computed and correlated in the same go.
+        // The level's candidates in index order, each with its row; the missing rows are
+        // computed together, then all rows are correlated together.
         std::int32_t indices[kMaxLevelCandidates];
         double frequencies[kMaxLevelCandidates];
-        bool fresh[kMaxLevelCandidates];
         const double* rows[kMaxLevelCandidates];
         double* missingRows[kMaxLevelCandidates];
         double missingSteps[kMaxLevelCandidates];
         int count = 0;
-        int present = 0;
         int missing = 0;
         int spare = 0;
         auto spareRow = [&] { return spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles; };
@@ -89,33 +87,24 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
                 f = gridFrequency(ratio, n);
                 if (f > kFrequencyCeiling)
                     continue;
-                missingRows[missing] = grid == nullptr ? cache_.insert(multiplier, n, f) : spareRow();
+                double* fresh = grid == nullptr ? cache_.insert(multiplier, n, f) : spareRow();
+                missingRows[missing] = fresh;
                 missingSteps[missing] = candidateStep(f, job.sampleRate);
                 ++missing;
+                row = fresh;
                 ++counts.computedRows;
             }
             indices[count] = n;
             frequencies[count] = f;
-            fresh[count] = row == nullptr;
-            if (row != nullptr)
-                rows[present++] = row;
+            rows[count] = row;
             ++count;
         }
-        double presentRe[kMaxLevelCandidates];
-        double presentIm[kMaxLevelCandidates];
-        double missingRe[kMaxLevelCandidates];
-        double missingIm[kMaxLevelCandidates];
-        if (present > 0)
-            job.kernels->correlateRows(rows, present, samples_.data(), m, presentRe, presentIm);
         if (missing > 0)
-            job.kernels->candidateRows(missingSteps, missing, m, missingRows, samples_.data(), missingRe, missingIm);
-        counts.measured += count;
+            job.kernels->candidateRows(missingSteps, missing, m, missingRows);
         double re[kMaxLevelCandidates];
         double im[kMaxLevelCandidates];
-        for (int k = 0, p = 0, q = 0; k < count; ++k) {
-            re[k] = fresh[k] ? missingRe[q] : presentRe[p];
-            im[k] = fresh[k] ? missingIm[q++] : presentIm[p++];
-        }
+        job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
+        counts.measured += count;
 
         bestAmplitude = -1;
         std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible

@@ -29,7 +29,6 @@ void GridRows::reset(std::int32_t stepsPerSpan, std::int32_t sampleRate, std::in
     for (std::size_t i = 0; i < rows; ++i)
         states_[i].store(kEmpty, std::memory_order_relaxed);
     storageSize_ = rows * static_cast<std::size_t>(rowDoubles_);
-    zeros_.assign(static_cast<std::size_t>(padToLanes(frameLength)), 0.0);
     storage_ = std::make_unique_for_overwrite<double[]>(storageSize_);
     computed_.store(0, std::memory_order_relaxed);
 }
@@ -40,7 +39,6 @@ void GridRows::release()
     sampleRate_ = 0;
     frameLength_ = 0;
     frequencies_ = {};
-    zeros_ = {};
     states_.reset();
     storage_.reset();
     storageSize_ = 0;
@@ -54,16 +52,15 @@ const double* GridRows::row(std::int32_t index, const KernelSet& kernels, double
     if (state == kReady)
         return own;
     const double step = candidateStep(frequencies_[i], sampleRate_);
-    double sums[2];
     if (state == kEmpty && states_[i].compare_exchange_strong(state, kFilling, std::memory_order_acq_rel)) {
-        kernels.candidateRows(&step, 1, frameLength_, &own, zeros_.data(), sums, sums + 1);
+        kernels.candidateRows(&step, 1, frameLength_, &own);
         computed_.fetch_add(1, std::memory_order_relaxed);
         states_[i].store(kReady, std::memory_order_release);
         return own;
     }
     if (state == kReady)
         return own;
-    kernels.candidateRows(&step, 1, frameLength_, &scratch, zeros_.data(), sums, sums + 1);
+    kernels.candidateRows(&step, 1, frameLength_, &scratch);
     return scratch;
 }
 

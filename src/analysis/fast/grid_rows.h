@@ -46,8 +46,6 @@ private:
     std::int32_t frameLength_ = 0;
     std::int32_t rowDoubles_ = 0;
     std::vector<double> frequencies_;
-    // Samples to correlate a row with while it is built, when only the row is wanted.
-    std::vector<double> zeros_;
     std::unique_ptr<std::atomic<std::uint8_t>[]> states_;
     // Left uninitialised: only the rows that frames need ever get written, and so mapped.
     std::unique_ptr<double[]> storage_;

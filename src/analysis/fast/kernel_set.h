@@ -42,10 +42,8 @@ struct KernelSet {
 
     // For each of `count` (at most nine) angle steps, the row of (cos, sin) pairs of the angles
     // 0, step, step + step, ... (carried by addition), `length` of them; rows hold
-    // candidateRowDoubles(length) doubles. Correlates each row with `samples` on the way, as
-    // correlateRows would (samples padded to padToLanes(length) values).
-    void (*candidateRows)(const double* steps, int count, std::int32_t length, double* const* rows,
-                          const double* samples, double* re, double* im);
+    // candidateRowDoubles(length) doubles.
+    void (*candidateRows)(const double* steps, int count, std::int32_t length, double* const* rows);
 
     // The correlation sums of `samples` with each of `count` (at most nine) rows: re with the
     // cosines, im with the sines, summed sample by sample from the first.

@@ -102,8 +102,7 @@ __attribute__((noinline)) void fillAngles(double* angle, const double* step, dou
 }
 
 template <int K>
-void candidateRowsFixed(const double* steps, std::int32_t length, double* const* rows, const double* samples,
-                        double* re, double* im)
+void candidateRowsFixed(const double* steps, std::int32_t length, double* const* rows)
 {
     double angle[K];
     double step[K];
@@ -111,8 +110,6 @@ void candidateRowsFixed(const double* steps, std::int32_t length, double* const*
     for (int k = 0; k < K; ++k) {
         angle[k] = 0.0;
         step[k] = steps[k];
-        re[k] = 0.0;
-        im[k] = 0.0;
     }
     for (std::int32_t first = 0; first < length; first += kBlock) {
         // Whole vectors: past `length` the extra angles only fill the row's padding.
@@ -121,47 +118,28 @@ void candidateRowsFixed(const double* steps, std::int32_t length, double* const*
         fillAngles<K>(angle, step, block, n);
         for (int k = 0; k < K; ++k) {
             double* out = rows[k] + 2 * first;
-            double r = re[k];
-            double q = im[k];
             for (std::int32_t i = 0; i < n; i += kLanes) {
                 V s;
                 V c;
                 Lanes::sinCos(Lanes::load(&block[k][i]), s, c);
                 Lanes::storeCosSinPairs(out + 2 * i, c, s);
-                // The products lane by lane, then added to the sums one sample after another,
-                // while the row is still at hand.
-                const V x = Lanes::load(samples + first + i);
-                double cosProducts[kLanes];
-                double sinProducts[kLanes];
-                Lanes::store(cosProducts, Lanes::mul(c, x));
-                Lanes::store(sinProducts, Lanes::mul(s, x));
-                const std::int32_t upto = rest - i < kLanes ? rest - i : kLanes;
-                for (std::int32_t j = 0; j < upto; ++j) {
-                    r = r + cosProducts[j];
-                    q = q + sinProducts[j];
-                }
             }
-            re[k] = r;
-            im[k] = q;
         }
     }
 }
 
-void candidateRows(const double* steps, int count, std::int32_t length, double* const* rows, const double* samples,
-                   double* re, double* im)
+void candidateRows(const double* steps, int count, std::int32_t length, double* const* rows)
 {
     // Up to four chains at a time keep the adds busy; more only add registers.
     while (count > 0) {
         switch (count) {
-        case 1: candidateRowsFixed<1>(steps, length, rows, samples, re, im); return;
-        case 2: candidateRowsFixed<2>(steps, length, rows, samples, re, im); return;
-        case 3: candidateRowsFixed<3>(steps, length, rows, samples, re, im); return;
-        default: candidateRowsFixed<4>(steps, length, rows, samples, re, im); break;
+        case 1: candidateRowsFixed<1>(steps, length, rows); return;
+        case 2: candidateRowsFixed<2>(steps, length, rows); return;
+        case 3: candidateRowsFixed<3>(steps, length, rows); return;
+        default: candidateRowsFixed<4>(steps, length, rows); break;
         }
         steps += 4;
         rows += 4;
-        re += 4;
-        im += 4;
         count -= 4;
     }
 }
