@@ -23,6 +23,7 @@ ProgressDialog::ProgressDialog(JobState& state, QWidget* owner)
     line_ = new QLabel(this);
     line_->setGeometry(units.toPixels(7, 7, 150, 12));
     line_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    line_->setTextFormat(Qt::PlainText);
 
     cancel_ = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel_->setGeometry(units.toPixels(129, 33, 50, 20));
@@ -38,7 +39,10 @@ ProgressDialog::ProgressDialog(JobState& state, QWidget* owner)
 
 ProgressDialog::~ProgressDialog() { goAway(); }
 
-void ProgressDialog::refresh() { line_->setText(QString::fromStdString(progressText(state_.remainingSeconds, state_.firstPhase))); }
+void ProgressDialog::refresh()
+{
+    line_->setText(QString::fromStdString(progressText(state_.remainingSeconds, state_.firstPhase)));
+}
 
 QString ProgressDialog::text() const { return line_->text(); }
 
