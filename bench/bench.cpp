@@ -112,6 +112,7 @@ int main(int argc, char** argv)
     int sampleRate = 44100;
     int threads = 0;
     std::string simd;
+    bool savings = true;
     app.add_option("--seconds", lengths, "Signal lengths in seconds")->capture_default_str();
     app.add_option("--reference-seconds", referenceSeconds,
                    "Prefix of each signal the reference converts (0 = none)")
@@ -121,6 +122,7 @@ int main(int argc, char** argv)
     app.add_option("--rate", sampleRate, "Sample rate")->check(CLI::IsMember({44100, 48000}))->capture_default_str();
     app.add_option("--threads", threads, "Fast engine threads (0 = every core)")->capture_default_str();
     app.add_option("--simd", simd, "Force a width: scalar, avx2, avx512");
+    app.add_flag("!--no-savings", savings, "Skip timing each reuse switched off (first signal)");
     CLI11_PARSE(app, argc, argv);
 
     SimdWidth width = chooseSimdWidth();
@@ -148,8 +150,45 @@ int main(int argc, char** argv)
                     "%.1f%% computed\n",
                     static_cast<long long>(reuse.measured), percent(reuse.gridRows, reuse.measured),
                     percent(reuse.cachedRows, reuse.measured), percent(reuse.computedRows, reuse.measured));
-        std::printf("  syntheses: %lld done, %lld silent ones skipped\n", static_cast<long long>(reuse.syntheses),
-                    static_cast<long long>(reuse.skippedSyntheses));
+        std::printf("  syntheses: %lld done, %lld silent ones skipped; frame searches: %lld run, %lld skipped "
+                    "(samples unchanged since the last pass)\n",
+                    static_cast<long long>(reuse.syntheses), static_cast<long long>(reuse.skippedSyntheses),
+                    static_cast<long long>(reuse.searches), static_cast<long long>(reuse.skippedSearches));
+
+        if (savings && length == lengths.front()) {
+            // Each exact reuse switched off in turn: what it saves on this signal. The tables are
+            // warm by now, so the baseline is timed again; each time is the best of three, as the
+            // machine may be busy with other work.
+            const auto bestOf3 = [&](const ReuseOptions& options, Run& run) {
+                fast.setReuse(options);
+                double best = 1e300;
+                for (int i = 0; i < 3; ++i) {
+                    run = runEngine(fast, samples, sampleRate, passes, framesPerSecond, false);
+                    best = std::min(best, run.seconds);
+                }
+                return best;
+            };
+            Run warm;
+            const double baseline = bestOf3(ReuseOptions{}, warm);
+            std::printf("  with every reuse (tables warm, best of 3): %.3f s\n", baseline);
+            const struct {
+                const char* name;
+                bool ReuseOptions::*flag;
+            } reuses[] = {{"whole-grid rows", &ReuseOptions::wholeGridRows},
+                          {"row cache", &ReuseOptions::rowCache},
+                          {"skipping silent syntheses", &ReuseOptions::skipSilentSyntheses},
+                          {"skipping unchanged searches", &ReuseOptions::skipUnchangedSearches}};
+            for (const auto& reuse : reuses) {
+                ReuseOptions options;
+                options.*reuse.flag = false;
+                Run without;
+                const double seconds = bestOf3(options, without);
+                std::printf("  without %-28s %7.3f s: it saves %.3f s (%.0f%%)%s\n",
+                            (std::string(reuse.name) + ":").c_str(), seconds, seconds - baseline,
+                            100.0 * (seconds - baseline) / seconds, sameOutput(without, warm) ? "" : "  OUTPUT DIFFERS");
+            }
+            fast.setReuse(ReuseOptions{});
+        }
 
         if (referenceSeconds <= 0)
             continue;

@@ -99,7 +99,8 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
             grids_[rank].release();
             break;
         }
-        job_.grids[rank] = &grids_[rank];
+        if (job_.reuse.wholeGridRows)
+            job_.grids[rank] = &grids_[rank];
     }
 
     job_.kernels = kernels_;
@@ -115,7 +116,7 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
 }
 
 void FastEngine::synthesizeVoice(const FrameGeometry& geometry, const ComponentStore& store, std::int32_t* residual,
-                                 int voice, int firstSlot, int lastSlot, bool add)
+                                 int voice, int firstSlot, int lastSlot, bool add, const std::uint8_t* wholeChain)
 {
     // The frames of one voice never overlap, so its frames can be worked on side by side.
     tbb::parallel_for(tbb::blocked_range<std::int32_t>(0, geometry.frameCount, kSweepGrain),
@@ -123,9 +124,10 @@ void FastEngine::synthesizeVoice(const FrameGeometry& geometry, const ComponentS
                           Worker& w = worker();
                           for (std::int32_t g = range.begin(); g != range.end(); ++g) {
                               const std::int32_t start = frameStart(geometry, g, voice);
-                              for (int slot = firstSlot; slot <= lastSlot; ++slot) {
+                              const bool whole = wholeChain != nullptr && wholeChain[g] != 0;
+                              for (int slot = whole ? 0 : firstSlot; slot <= lastSlot; ++slot) {
                                   const Component c = store.componentAt(g, voice, slot);
-                                  if (c.amplitude == 0) {
+                                  if (c.amplitude == 0 && job_.reuse.skipSilentSyntheses) {
                                       ++w.searcher.counts.skippedSyntheses;
                                       continue;
                                   }
@@ -139,37 +141,63 @@ void FastEngine::synthesizeVoice(const FrameGeometry& geometry, const ComponentS
 }
 
 void FastEngine::searchBatch(const FrameGeometry& geometry, std::int32_t* residual, ComponentStore& store, int voice,
-                             std::int32_t first, std::int32_t last)
+                             int step, std::int32_t first, std::int32_t last)
 {
+    // A frame whose samples are what they were at its previous search keeps that result.
+    searched_.clear();
+    for (std::int32_t g = first; g < last; ++g) {
+        const bool same = job_.reuse.skipUnchangedSearches && ledger_.unchangedSince(voice, g, step);
+        skipped_[static_cast<std::size_t>(g)] = same ? 1 : 0;
+        if (!same)
+            searched_.push_back(g);
+    }
+    const auto searchedCount = static_cast<std::int32_t>(searched_.size());
+    Worker& self = worker();
+    self.searcher.counts.searches += searchedCount;
+    self.searcher.counts.skippedSearches += (last - first) - searchedCount;
+
     // Every frame's coarse scan first: a frame's samples are untouched by the other frames'
     // searches, since the frames of one voice never overlap.
     Clock::time_point start = Clock::now();
-    tbb::parallel_for(tbb::blocked_range<std::int32_t>(first, last, kCoarseGrain),
+    tbb::parallel_for(tbb::blocked_range<std::int32_t>(0, searchedCount, kCoarseGrain),
                       [&](const tbb::blocked_range<std::int32_t>& range) {
                           Worker& w = worker();
-                          for (std::int32_t g = range.begin(); g < range.end(); g += kMaxCoarseFrames) {
-                              const int count = static_cast<int>(std::min(range.end() - g, kMaxCoarseFrames));
+                          for (std::int32_t i = range.begin(); i < range.end(); i += kMaxCoarseFrames) {
+                              const int count = static_cast<int>(std::min(range.end() - i, kMaxCoarseFrames));
                               const std::int16_t* frames[kMaxCoarseFrames];
+                              std::int32_t indices[kMaxCoarseFrames];
                               for (int k = 0; k < count; ++k) {
                                   std::int16_t* packed =
                                       w.packed.data() + static_cast<std::size_t>(k) * coarse_.paddedLength();
-                                  coarse_.packFrame(residual, frameStart(geometry, g + k, voice), packed);
+                                  const std::int32_t g = searched_[static_cast<std::size_t>(i + k)];
+                                  coarse_.packFrame(residual, frameStart(geometry, g, voice), packed);
                                   frames[k] = packed;
                               }
-                              coarse_.scan(*kernels_, frames, count,
-                                           coarseIndices_.data() + static_cast<std::size_t>(g));
+                              coarse_.scan(*kernels_, frames, count, indices);
+                              for (int k = 0; k < count; ++k)
+                                  coarseIndices_[static_cast<std::size_t>(searched_[static_cast<std::size_t>(i + k)])] =
+                                      indices[k];
                           }
                       },
                       tbb::simple_partitioner());
     times_.coarseScan += secondsSince(start);
 
     start = Clock::now();
-    tbb::parallel_for(tbb::blocked_range<std::int32_t>(first, last, 1),
+    tbb::parallel_for(tbb::blocked_range<std::int32_t>(0, searchedCount, 1),
                       [&](const tbb::blocked_range<std::int32_t>& range) {
                           Worker& w = worker();
-                          for (std::int32_t g = range.begin(); g != range.end(); ++g)
+                          for (std::int32_t i = range.begin(); i != range.end(); ++i) {
+                              const std::int32_t g = searched_[static_cast<std::size_t>(i)];
+                              Component before[kSlotsPerVoice];
+                              Component after[kSlotsPerVoice];
+                              for (int s = 0; s < kSlotsPerVoice; ++s)
+                                  before[s] = store.componentAt(g, voice, s);
                               w.searcher.searchFrame(job_, residual, frameStart(geometry, g, voice),
                                                      coarseIndices_[static_cast<std::size_t>(g)], store, voice, g);
+                              for (int s = 0; s < kSlotsPerVoice; ++s)
+                                  after[s] = store.componentAt(g, voice, s);
+                              ledger_.record(voice, g, step, before, after);
+                          }
                       });
     times_.fineSearch += secondsSince(start);
 }
@@ -187,6 +215,8 @@ bool FastEngine::runPasses(const FrameGeometry& geometry, int passCount, SignalB
 {
     std::int32_t* residual = signal.residual;
     coarseIndices_.assign(static_cast<std::size_t>(geometry.frameCount), 0);
+    skipped_.assign(static_cast<std::size_t>(geometry.frameCount), 0);
+    ledger_.reset(geometry);
 
     // The residual voice 0 is searched on: the pristine signal minus every other voice.
     Clock::time_point start = Clock::now();
@@ -206,11 +236,13 @@ bool FastEngine::runPasses(const FrameGeometry& geometry, int passCount, SignalB
         for (int v = 0; v < kVoiceCount; ++v) {
             position.voice = v;
             if (searched >= 0) {
-                // The search left the residual without slots 0..12 of the voice just found, and
-                // with every component of voice v. Taking slot 13 away as well and giving voice
-                // v's back yields the pristine signal minus every voice but v, as a full sweep would.
+                // The search left the residual without slots 0..12 of the voice just found (a
+                // skipped frame: with all of them), and with every component of voice v. Taking
+                // the rest of the voice away and giving voice v's back yields the pristine signal
+                // minus every voice but v, as a full sweep would.
                 start = Clock::now();
-                synthesizeVoice(geometry, store, residual, searched, kSlotsPerVoice - 1, kSlotsPerVoice - 1, false);
+                synthesizeVoice(geometry, store, residual, searched, kSlotsPerVoice - 1, kSlotsPerVoice - 1, false,
+                                skipped_.data());
                 synthesizeVoice(geometry, store, residual, v, 0, kSlotsPerVoice - 1, true);
                 times_.sweeps += secondsSince(start);
             }
@@ -218,7 +250,7 @@ bool FastEngine::runPasses(const FrameGeometry& geometry, int passCount, SignalB
                 const std::int32_t last = std::min(geometry.frameCount, first + batches.size());
                 const Clock::time_point batchStart = Clock::now();
                 progress.startUnit();
-                searchBatch(geometry, residual, store, v, first, last);
+                searchBatch(geometry, residual, store, v, p * kVoiceCount + v, first, last);
                 position.frame = last - 1;
                 if (!progress.finishUnit(position, last - first))
                     return false;
@@ -272,7 +304,7 @@ bool FastEngine::runLevels(const FrameGeometry& geometry, const ComponentStore& 
                         u.count = 0;
                         for (int s = 0; s < kSlotsPerVoice; ++s) {
                             const Component c = store.componentAt(g, v, s);
-                            if (c.amplitude != 0)
+                            if (c.amplitude != 0 || !job_.reuse.skipSilentSyntheses)
                                 u.chain[u.count++] = c;
                         }
                     }

@@ -9,6 +9,7 @@
 #include "analysis/fast/fast_job.h"
 #include "analysis/fast/frame_search.h"
 #include "analysis/fast/grid_rows.h"
+#include "analysis/fast/search_ledger.h"
 #include "analysis/fast/simd_width.h"
 #include "analysis/oscillator_table.h"
 
@@ -46,6 +47,8 @@ public:
                       UnitProgress& progress) override;
 
     SimdWidth width() const { return width_; }
+    // Switches reuses off (or on again) for the jobs that follow; only the speed changes.
+    void setReuse(const ReuseOptions& reuse) { job_.reuse = reuse; }
     int threadCount() const;
     const StageTimes& stageTimes() const { return times_; }
     // What the reuse saved over the last job (all workers together).
@@ -62,10 +65,11 @@ private:
     bool runLevels(const FrameGeometry& geometry, const ComponentStore& store, OutputRecords& records,
                    UnitProgress& progress);
     void searchBatch(const FrameGeometry& geometry, std::int32_t* residual, ComponentStore& store, int voice,
-                     std::int32_t first, std::int32_t last);
-    // Adds (or subtracts) slots first..last of `voice` in every frame, at that voice's starts.
+                     int step, std::int32_t first, std::int32_t last);
+    // Adds (or subtracts) slots first..last of `voice` in every frame, at that voice's starts;
+    // in the frames marked in `wholeChain`, slots 0..last.
     void synthesizeVoice(const FrameGeometry& geometry, const ComponentStore& store, std::int32_t* residual,
-                         int voice, int firstSlot, int lastSlot, bool add);
+                         int voice, int firstSlot, int lastSlot, bool add, const std::uint8_t* wholeChain = nullptr);
     Worker& worker();
 
     SimdWidth width_;
@@ -79,6 +83,12 @@ private:
     std::array<GridRows, 3> grids_;
     FastJob job_;
     std::vector<std::int32_t> coarseIndices_;
+    SearchLedger ledger_;
+    // Per frame of the voice searched last: 1 where the search was skipped, so the residual
+    // still holds the voice's whole chain there.
+    std::vector<std::uint8_t> skipped_;
+    // The frames of the current batch that are searched.
+    std::vector<std::int32_t> searched_;
     StageTimes times_;
 };
 

@@ -22,6 +22,8 @@ ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
     computedRows += o.computedRows;
     skippedSyntheses += o.skippedSyntheses;
     syntheses += o.syntheses;
+    searches += o.searches;
+    skippedSearches += o.skippedSearches;
     return *this;
 }
 
@@ -58,7 +60,8 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         GridRows* grid = job.grids[rank];
         const double ratio = job.ratios[rank];
         // Emptied before the level, never during it: rows found earlier in the level stay put.
-        if (grid == nullptr && cache_.freeRows() < kMaxLevelCandidates)
+        const bool cached = grid == nullptr && job.reuse.rowCache;
+        if (cached && cache_.freeRows() < kMaxLevelCandidates)
             cache_.clear();
 
         // The level's candidates in index order, each with its row; the missing rows are
@@ -81,13 +84,13 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
                 f = grid->frequency(n);
                 row = grid->row(n, *job.kernels, spareRow());
                 ++counts.gridRows;
-            } else if (grid == nullptr && (row = cache_.find(multiplier, n, f)) != nullptr) {
+            } else if (cached && (row = cache_.find(multiplier, n, f)) != nullptr) {
                 ++counts.cachedRows;
             } else {
                 f = gridFrequency(ratio, n);
                 if (f > kFrequencyCeiling)
                     continue;
-                double* fresh = grid == nullptr ? cache_.insert(multiplier, n, f) : spareRow();
+                double* fresh = cached ? cache_.insert(multiplier, n, f) : spareRow();
                 missingRows[missing] = fresh;
                 missingSteps[missing] = candidateStep(f, job.sampleRate);
                 ++missing;
@@ -131,7 +134,7 @@ void FrameSearcher::searchFrame(const FastJob& job, std::int32_t* residual, std:
     store.storeComponent(frame, voice, 0, found);
     for (int slot = 1; slot < kSlotsPerVoice; ++slot) {
         // A silent component changes nothing: no synthesis, and the samples stay as they are.
-        if (found.amplitude != 0) {
+        if (found.amplitude != 0 || !job.reuse.skipSilentSyntheses) {
             const SynthesisAngles angles = subtractionAngles(found, job.sampleRate);
             job.kernels->synthesize(residual + start, m, found.amplitude, angles.step, angles.start, false);
             loadSamples(residual, start, m);

@@ -16,6 +16,8 @@ struct ReuseCounts {
     std::int64_t computedRows = 0; // rows computed for the measurement
     std::int64_t skippedSyntheses = 0; // zero-amplitude components not synthesised
     std::int64_t syntheses = 0;        // components synthesised
+    std::int64_t searches = 0;         // frame searches run
+    std::int64_t skippedSearches = 0;  // frame searches whose samples had not changed
 
     ReuseCounts& operator+=(const ReuseCounts& o);
 };
