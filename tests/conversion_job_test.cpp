@@ -5,6 +5,7 @@
 
 #include "job/conversion_job.h"
 #include "job/messages.h"
+#include "support/stepping_engine.h"
 #include "support/test_support.h"
 
 namespace quillwave {
@@ -14,48 +15,14 @@ namespace fs = std::filesystem;
 using namespace messages;
 using test::FakeClock;
 using test::FakeHost;
+using test::SteppingEngine;
 using test::TempDir;
-
-// Walks the frame units of both phases like an engine, and marks every record it measures
-// so the written file shows which frames went through the level pass.
-class UnitWalker final : public AnalysisEngine {
-public:
-    int analysisUnits = 0;
-    int levelUnits = 0;
-    void prepareJob(const FrameGeometry&) override {}
-    bool runAnalysisPasses(const FrameGeometry& g, int passCount, SignalBuffer&, ComponentStore&,
-                           UnitProgress& progress) override
-    {
-        for (int p = 0; p < passCount; ++p)
-            for (int v = 0; v < kVoiceCount; ++v)
-                for (std::int32_t f = 0; f < g.frameCount; ++f) {
-                    progress.startUnit();
-                    ++analysisUnits;
-                    if (!progress.finishUnit({Phase::Analysis, p, passCount, v, f, g.frameCount}))
-                        return false;
-                }
-        return true;
-    }
-    bool runLevelPass(const FrameGeometry& g, const ComponentStore&, OutputRecords& records,
-                      UnitProgress& progress) override
-    {
-        for (int v = 0; v < kVoiceCount; ++v)
-            for (std::int32_t f = 0; f < g.frameCount; ++f) {
-                progress.startUnit();
-                ++levelUnits;
-                records.setVoice(f, v, f + 1, 4400);
-                if (!progress.finishUnit({Phase::Levels, 0, 1, v, f, g.frameCount}))
-                    return false;
-            }
-        return true;
-    }
-};
 
 class ConversionJobTest : public ::testing::Test {
 protected:
     ConversionJobTest() : host(state), job(host, state, clock)
     {
-        auto engine = std::make_unique<UnitWalker>();
+        auto engine = std::make_unique<SteppingEngine>();
         walker = engine.get();
         job.useEngine(std::move(engine));
         host.path = (dir / "tone.wav").string();
@@ -95,7 +62,7 @@ protected:
     FakeClock clock;
     FakeHost host;
     ConversionJob job;
-    UnitWalker* walker = nullptr;
+    SteppingEngine* walker = nullptr;
 };
 
 TEST_F(ConversionJobTest, ConvertsAndWritesOneRecordPerFramePlusTerminator)
@@ -247,8 +214,8 @@ TEST_F(ConversionJobTest, AbortInEitherPhaseWritesNothingAndTheNextJobRuns)
         expectOneMessage(kAborted);
         EXPECT_EQ(test::readFile(dir / "tone.dat"), previous);
         // The abort is seen at the next check: exactly one more unit ran.
-        EXPECT_EQ(walker->analysisUnits + walker->levelUnits, check + 1);
-        walker->analysisUnits = walker->levelUnits = 0;
+        EXPECT_EQ(walker->units, check + 1);
+        walker->units = 0;
     }
     host.messages.clear();
     host.onPump = nullptr;

@@ -15,7 +15,7 @@
 #include "app/converter_dialog.h"
 #include "app/dialog_units.h"
 #include "job/messages.h"
-#include "stepping_engine.h"
+#include "support/stepping_engine.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;

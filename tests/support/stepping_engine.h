@@ -12,6 +12,8 @@ class SteppingEngine final : public AnalysisEngine {
 public:
     std::function<void(const UnitPosition&)> atUnit;
     int units = 0;
+    int analysisUnits = 0;
+    int levelUnits = 0;
 
     void prepareJob(const FrameGeometry&) override {}
 
@@ -43,6 +45,7 @@ private:
     {
         progress.startUnit();
         ++units;
+        ++(at.phase == Phase::Analysis ? analysisUnits : levelUnits);
         if (atUnit)
             atUnit(at);
         return progress.finishUnit(at);
