@@ -13,9 +13,15 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "analysis/fast/fast_engine.h"
 #include "analysis/reference_engine.h"
+#include "job/file_io.h"
 #include "job/signal_buffer.h"
+#include "job/wave_input.h"
+#include "job/work_pool.h"
+#include "output/frame_record.h"
 
 using namespace quillwave;
 
@@ -100,6 +106,53 @@ bool sameOutput(const Run& a, const Run& b)
 
 double percent(std::int64_t part, std::int64_t whole) { return whole > 0 ? 100.0 * part / whole : 0.0; }
 
+double megabytes(double bytes) { return bytes / (1 << 20); }
+
+// The memory a conversion of `path` can take at its peak, without running the analysis: the
+// job's blocks as the job allocates and fills them, the store and records, and the fast
+// engine's tables with every row computed; the workers' row caches are added as their bound.
+int measureMemory(const std::string& path, int framesPerSecond, int threads)
+{
+    WorkPool pool;
+    FileBlock file = readWholeFile(pool, path, kReadSlack);
+    ParsedWave parsed;
+    if (file.message.empty())
+        parsed = parseWave(file.block, file.fileLength);
+    const std::string message = file.message.empty() ? parsed.message : file.message;
+    if (!message.empty()) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), message.c_str());
+        return 1;
+    }
+    const std::int32_t frames = parsed.format.sampleFrames;
+    SignalBuffer signal;
+    signal.sampleFrames = frames;
+    signal.residual = static_cast<std::int32_t*>(pool.poolAlloc(signalBlockBytes(frames)));
+    signal.pristine = static_cast<std::int32_t*>(pool.poolAlloc(signalBlockBytes(frames)));
+    fillSignal(file.block, parsed.format, signal.residual);
+    savePristine(signal.residual, signal.pristine, frames);
+    auto store = std::make_unique<ComponentStore>();
+    auto records = std::make_unique<OutputRecords>();
+    store->reset();
+    records->clear();
+
+    const FrameGeometry geometry =
+        makeFrameGeometry(static_cast<std::int32_t>(parsed.format.sampleRate), framesPerSecond, false, frames);
+    FastEngine fast(threads);
+    fast.prepareJob(geometry);
+    fast.fillTables();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double measured = megabytes(static_cast<double>(usage.ru_maxrss) * 1024);
+    const double caches = megabytes(static_cast<double>(fast.rowCacheBytes()) * fast.threadCount());
+    std::printf("%s: %d frames of %d samples at %d Hz, %d channels\n", path.c_str(), geometry.frameCount,
+                geometry.frameLength, geometry.sampleRate, parsed.format.channelCount);
+    std::printf("  peak resident with the job's blocks, store, records and every table row: %.0f MB\n", measured);
+    std::printf("  (of which the fast engine's tables: %.0f MB)\n", megabytes(static_cast<double>(fast.tableBytes())));
+    std::printf("  plus the row caches of %d workers at most: %.0f MB\n", fast.threadCount(), caches);
+    std::printf("  estimated peak of the conversion: %.0f MB (%.2f GiB)\n", measured + caches, (measured + caches) / 1024);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -113,6 +166,7 @@ int main(int argc, char** argv)
     int threads = 0;
     std::string simd;
     bool savings = true;
+    std::string memoryInput;
     app.add_option("--seconds", lengths, "Signal lengths in seconds")->capture_default_str();
     app.add_option("--reference-seconds", referenceSeconds,
                    "Prefix of each signal the reference converts (0 = none)")
@@ -123,7 +177,10 @@ int main(int argc, char** argv)
     app.add_option("--threads", threads, "Fast engine threads (0 = every core)")->capture_default_str();
     app.add_option("--simd", simd, "Force a width: scalar, avx2, avx512");
     app.add_flag("!--no-savings", savings, "Skip timing each reuse switched off (first signal)");
+    app.add_option("--memory", memoryInput, "Only measure the peak memory a conversion of this WAVE file can take");
     CLI11_PARSE(app, argc, argv);
+    if (!memoryInput.empty())
+        return measureMemory(memoryInput, framesPerSecond, threads);
 
     SimdWidth width = chooseSimdWidth();
     if (!simd.empty() && !parseSimdWidth(simd, width)) {

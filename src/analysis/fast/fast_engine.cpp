@@ -79,6 +79,17 @@ std::size_t FastEngine::tableBytes() const
     return bytes;
 }
 
+std::size_t FastEngine::rowCacheBytes() const { return FrameSearcher::cacheBytes(job_.frameLength); }
+
+void FastEngine::fillTables()
+{
+    std::vector<double> scratch(static_cast<std::size_t>(candidateRowDoubles(job_.frameLength)));
+    for (GridRows* grid : job_.grids)
+        if (grid != nullptr)
+            for (std::int32_t index = 0; index < grid->admissibleCount(); ++index)
+                grid->row(index, *kernels_, scratch.data());
+}
+
 void FastEngine::prepareJob(const FrameGeometry& geometry)
 {
     if (!tableBuilt_) {

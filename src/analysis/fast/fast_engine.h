@@ -55,6 +55,11 @@ public:
     ReuseCounts reuseCounts() const;
     // Bytes held for the whole-grid rows and coarse rows (reserved; only used rows are mapped).
     std::size_t tableBytes() const;
+    // The most a worker's row cache holds.
+    std::size_t rowCacheBytes() const;
+    // Computes every whole-grid row of the prepared job now: the most memory a job can map
+    // for them (for measuring; a job computes only the rows it meets).
+    void fillTables();
 
 private:
     struct Worker;

@@ -27,16 +27,30 @@ ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
     return *this;
 }
 
+namespace {
+
+int cacheRows(std::int32_t frameLength)
+{
+    const std::size_t rowBytes = static_cast<std::size_t>(candidateRowDoubles(frameLength)) * sizeof(double);
+    return static_cast<int>(
+        std::clamp<std::size_t>(kRowCacheBytes / rowBytes, 2 * kMaxLevelCandidates, kMaxCachedRows));
+}
+
+} // namespace
+
+std::size_t FrameSearcher::cacheBytes(std::int32_t frameLength)
+{
+    return static_cast<std::size_t>(cacheRows(frameLength)) *
+           static_cast<std::size_t>(candidateRowDoubles(frameLength)) * sizeof(double);
+}
+
 void FrameSearcher::configure(const FastJob& job)
 {
     if (job.frameLength == frameLength_)
         return;
     frameLength_ = job.frameLength;
     const std::int32_t rowDoubles = candidateRowDoubles(frameLength_);
-    const std::size_t rowBytes = static_cast<std::size_t>(rowDoubles) * sizeof(double);
-    const int capacity = static_cast<int>(std::clamp<std::size_t>(kRowCacheBytes / rowBytes, 2 * kMaxLevelCandidates,
-                                                                  kMaxCachedRows));
-    cache_.configure(rowDoubles, capacity);
+    cache_.configure(rowDoubles, cacheRows(frameLength_));
     samples_.assign(static_cast<std::size_t>(padToLanes(frameLength_)), 0.0);
     spareRows_.assign(static_cast<std::size_t>(kMaxLevelCandidates) * static_cast<std::size_t>(rowDoubles), 0.0);
 }

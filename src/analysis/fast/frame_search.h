@@ -28,6 +28,8 @@ class FrameSearcher {
 public:
     // Sizes the buffers and the row cache for the job's frame length.
     void configure(const FastJob& job);
+    // The most the row cache holds for frames of this length.
+    static std::size_t cacheBytes(std::int32_t frameLength);
 
     // Finds and stores the 14 components of `voice` in `frame`, whose samples start at
     // residual[start]; `coarseIndex` is the frame's coarse scan result. Subtracts slots 0..12
