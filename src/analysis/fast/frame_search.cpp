@@ -8,9 +8,12 @@
 namespace quillwave {
 namespace {
 
-// About this many bytes of rows per worker: a frame's fourteen searches need a few hundred.
-constexpr std::size_t kRowCacheBytes = 12u << 20;
-constexpr int kMaxCachedRows = 768;
+// About this many bytes of rows per worker, so that they stay near the core: a frame's
+// fourteen searches meet a couple of hundred rows of the finer grids, most of them again
+// within a few slots.
+constexpr std::size_t kRowCacheBytes = 4u << 20;
+constexpr int kMinCachedRows = 128;
+constexpr int kMaxCachedRows = 512;
 
 } // namespace
 
@@ -33,7 +36,7 @@ int cacheRows(std::int32_t frameLength)
 {
     const std::size_t rowBytes = static_cast<std::size_t>(candidateRowDoubles(frameLength)) * sizeof(double);
     return static_cast<int>(
-        std::clamp<std::size_t>(kRowCacheBytes / rowBytes, 2 * kMaxLevelCandidates, kMaxCachedRows));
+        std::clamp<std::size_t>(kRowCacheBytes / rowBytes, kMinCachedRows, kMaxCachedRows));
 }
 
 } // namespace
@@ -73,10 +76,9 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         const auto rank = static_cast<std::size_t>(multiplierRank(multiplier));
         GridRows* grid = job.grids[rank];
         const double ratio = job.ratios[rank];
-        // Emptied before the level, never during it: rows found earlier in the level stay put.
         const bool cached = grid == nullptr && job.reuse.rowCache;
-        if (cached && cache_.freeRows() < kMaxLevelCandidates)
-            cache_.clear();
+        if (cached)
+            cache_.beginLevel();
 
         // The level's candidates in index order, each with its row; the missing rows are
         // computed together, then all rows are correlated together.

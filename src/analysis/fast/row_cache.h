@@ -9,29 +9,34 @@ namespace quillwave {
 //
 // The fourteen searches of a frame start from one coarse index, so their finer levels meet
 // many of the same candidates again; a row depends on nothing but its frequency, so it is
-// computed once and reused. When the store is full it is emptied and starts over.
+// computed once and reused. When the store is full a row that has not been used for a while
+// makes room (the clock policy); the rows of the level being measured are never the ones.
+// Small enough to stay near the core: a row read from far away costs about what computing it does.
 class RowCache {
 public:
-    // Rows of `rowDoubles` doubles, at most `capacity` of them. Empties the store.
+    // Rows of `rowDoubles` doubles, at most `capacity` of them (at least two levels' worth).
+    // Empties the store.
     void configure(std::int32_t rowDoubles, int capacity);
     void clear();
 
-    int freeRows() const { return capacity_ - used_; }
+    // A new level: the rows it finds or inserts stay until the next one begins.
+    void beginLevel() { ++level_; }
 
     // The row of candidate `index` on the grid of `multiplier` times the coarse steps, with
     // its frequency; nullptr when it is not here.
-    const double* find(std::int32_t multiplier, std::int32_t index, double& frequency) const;
-    // Room for a new row under that key (freeRows() must be above 0); the caller fills it.
+    const double* find(std::int32_t multiplier, std::int32_t index, double& frequency);
+    // Room for a new row under that key (not here yet); the caller fills it.
     double* insert(std::int32_t multiplier, std::int32_t index, double frequency);
 
-    std::int64_t hits() const { return hits_; }
-    std::int64_t misses() const { return misses_; }
-
 private:
-    struct Entry {
-        std::uint64_t key;
-        std::uint32_t generation;
-        std::int32_t slot;
+    static constexpr std::int32_t kNoSlot = -1;
+
+    struct Slot {
+        std::uint64_t key = 0;
+        double frequency = 0;
+        std::uint32_t level = 0; // the level that last used it
+        bool used = false;       // used since the clock hand last passed
+        bool filled = false;
     };
 
     static std::uint64_t keyOf(std::int32_t multiplier, std::int32_t index)
@@ -40,17 +45,21 @@ private:
                static_cast<std::uint32_t>(index);
     }
     std::size_t bucketOf(std::uint64_t key) const;
+    std::size_t findBucket(std::uint64_t key) const;
+    void erase(std::uint64_t key);
+    double* rowOf(std::int32_t slot)
+    {
+        return rows_.get() + static_cast<std::size_t>(slot) * static_cast<std::size_t>(rowDoubles_);
+    }
 
     std::int32_t rowDoubles_ = 0;
     int capacity_ = 0;
-    int used_ = 0;
-    // Emptying bumps the generation instead of touching every entry.
-    std::uint32_t generation_ = 1;
-    std::vector<Entry> table_;
-    std::vector<double> frequencies_;
+    int hand_ = 0;
+    std::uint32_t level_ = 1;
+    std::vector<Slot> slots_;
+    // Open addressing, linear probing: each bucket holds a slot number or kNoSlot.
+    std::vector<std::int32_t> buckets_;
     std::unique_ptr<double[]> rows_;
-    mutable std::int64_t hits_ = 0;
-    mutable std::int64_t misses_ = 0;
 };
 
 } // namespace quillwave
