@@ -176,7 +176,7 @@ int main(int argc, char** argv)
     app.add_option("--rate", sampleRate, "Sample rate")->check(CLI::IsMember({44100, 48000}))->capture_default_str();
     app.add_option("--threads", threads, "Fast engine threads (0 = every core)")->capture_default_str();
     app.add_option("--simd", simd, "Force a width: scalar, avx2, avx512");
-    app.add_flag("!--no-savings", savings, "Skip timing each reuse switched off (first signal)");
+    app.add_flag("!--no-savings", savings, "Skip timing each shortcut switched off (first signal)");
     app.add_option("--memory", memoryInput, "Only measure the peak memory a conversion of this WAVE file can take");
     CLI11_PARSE(app, argc, argv);
     if (!memoryInput.empty())
@@ -198,6 +198,7 @@ int main(int argc, char** argv)
         const Run fastRun = runEngine(fast, samples, sampleRate, passes, framesPerSecond, false);
         const StageTimes times = fast.stageTimes();
         const ReuseCounts reuse = fast.reuseCounts();
+        const LevelCounts levels = fast.levelCounts();
         const double fastRate = fastRun.seconds / length;
         std::printf("fast engine:      %8.3f s for %.3g s of audio = %.3f s per second of audio\n", fastRun.seconds,
                     length, fastRate);
@@ -211,13 +212,15 @@ int main(int argc, char** argv)
                     "(samples unchanged since the last pass)\n",
                     static_cast<long long>(reuse.syntheses), static_cast<long long>(reuse.skippedSyntheses),
                     static_cast<long long>(reuse.searches), static_cast<long long>(reuse.skippedSearches));
+        std::printf("  levels: %lld settled by the bounded estimate, %lld computed in full\n",
+                    static_cast<long long>(levels.estimated), static_cast<long long>(levels.computed));
 
         if (savings && length == lengths.front()) {
-            // Each exact reuse switched off in turn: what it saves on this signal. The tables are
+            // Each exact shortcut switched off in turn: what it saves on this signal. The tables are
             // warm by now, so the baseline is timed again; each time is the best of three, as the
             // machine may be busy with other work.
-            const auto bestOf3 = [&](const ReuseOptions& options, Run& run) {
-                fast.setReuse(options);
+            const auto bestOf3 = [&](const Shortcuts& options, Run& run) {
+                fast.setShortcuts(options);
                 double best = 1e300;
                 for (int i = 0; i < 3; ++i) {
                     run = runEngine(fast, samples, sampleRate, passes, framesPerSecond, false);
@@ -226,17 +229,18 @@ int main(int argc, char** argv)
                 return best;
             };
             Run warm;
-            const double baseline = bestOf3(ReuseOptions{}, warm);
-            std::printf("  with every reuse (tables warm, best of 3): %.3f s\n", baseline);
+            const double baseline = bestOf3(Shortcuts{}, warm);
+            std::printf("  with every shortcut (tables warm, best of 3): %.3f s\n", baseline);
             const struct {
                 const char* name;
-                bool ReuseOptions::*flag;
-            } reuses[] = {{"whole-grid rows", &ReuseOptions::wholeGridRows},
-                          {"row cache", &ReuseOptions::rowCache},
-                          {"skipping silent syntheses", &ReuseOptions::skipSilentSyntheses},
-                          {"skipping unchanged searches", &ReuseOptions::skipUnchangedSearches}};
+                bool Shortcuts::*flag;
+            } reuses[] = {{"whole-grid rows", &Shortcuts::wholeGridRows},
+                          {"row cache", &Shortcuts::rowCache},
+                          {"skipping silent syntheses", &Shortcuts::skipSilentSyntheses},
+                          {"skipping unchanged searches", &Shortcuts::skipUnchangedSearches},
+                          {"bounded level estimates", &Shortcuts::estimateLevels}};
             for (const auto& reuse : reuses) {
-                ReuseOptions options;
+                Shortcuts options;
                 options.*reuse.flag = false;
                 Run without;
                 const double seconds = bestOf3(options, without);
@@ -244,7 +248,7 @@ int main(int argc, char** argv)
                             (std::string(reuse.name) + ":").c_str(), seconds, seconds - baseline,
                             100.0 * (seconds - baseline) / seconds, sameOutput(without, warm) ? "" : "  OUTPUT DIFFERS");
             }
-            fast.setReuse(ReuseOptions{});
+            fast.setShortcuts(Shortcuts{});
         }
 
         if (referenceSeconds <= 0)

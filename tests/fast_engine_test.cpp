@@ -178,9 +178,9 @@ TEST(FastEngineReuse, SkipsOnlySearchesWhoseSamplesAreUnchanged)
 
         EngineOutput expected;
         if (staggered) {
-            ReuseOptions noSkipping;
+            Shortcuts noSkipping;
             noSkipping.skipUnchangedSearches = false;
-            fast.setReuse(noSkipping);
+            fast.setShortcuts(noSkipping);
             expected = runEngine(fast, geometry, 4, samples);
             EXPECT_EQ(fast.reuseCounts().skippedSearches, 0);
         } else {
@@ -191,20 +191,20 @@ TEST(FastEngineReuse, SkipsOnlySearchesWhoseSamplesAreUnchanged)
     }
 }
 
-// Each reuse can be switched off to measure it; none may change a bit.
-TEST(FastEngineReuse, EveryReuseIsExact)
+// Each shortcut can be switched off to measure it; none may change a bit.
+TEST(FastEngineReuse, EveryShortcutIsExact)
 {
     const std::vector<std::int32_t> samples = makeSignal(Signal::Mixed, 44100 / 8, 44100);
     const FrameGeometry geometry = makeFrameGeometry(44100, 60, false, static_cast<std::int32_t>(samples.size()));
     FastEngine fast(2);
     const EngineOutput expected = runEngine(fast, geometry, 4, samples);
-    for (int off = 0; off < 4; ++off) {
-        ReuseOptions reuse;
-        bool* switches[] = {&reuse.wholeGridRows, &reuse.rowCache, &reuse.skipSilentSyntheses,
-                            &reuse.skipUnchangedSearches};
+    for (int off = 0; off < 5; ++off) {
+        Shortcuts shortcuts;
+        bool* switches[] = {&shortcuts.wholeGridRows, &shortcuts.rowCache, &shortcuts.skipSilentSyntheses,
+                            &shortcuts.skipUnchangedSearches, &shortcuts.estimateLevels};
         *switches[off] = false;
-        fast.setReuse(reuse);
-        EXPECT_EQ(firstDifference(expected, runEngine(fast, geometry, 4, samples)), "") << "reuse " << off << " off";
+        fast.setShortcuts(shortcuts);
+        EXPECT_EQ(firstDifference(expected, runEngine(fast, geometry, 4, samples)), "") << "shortcut " << off << " off";
     }
 }
 

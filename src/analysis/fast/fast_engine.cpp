@@ -9,6 +9,7 @@
 
 #include "analysis/analysis_passes.h"
 #include "analysis/fast/batch_sizer.h"
+#include "analysis/fast/voice_levels.h"
 #include "analysis/frequency_grid.h"
 #include "analysis/level_pass.h"
 
@@ -17,6 +18,7 @@ namespace quillwave {
 // A worker thread's own buffers; the frames it handles never share them.
 struct FastEngine::Worker {
     FrameSearcher searcher;
+    LevelCounts levels;
     std::vector<std::int16_t> packed;
 };
 
@@ -61,6 +63,16 @@ FastEngine::Worker& FastEngine::worker()
     w.searcher.configure(job_);
     w.packed.resize(static_cast<std::size_t>(kMaxCoarseFrames) * static_cast<std::size_t>(coarse_.paddedLength()));
     return w;
+}
+
+LevelCounts FastEngine::levelCounts() const
+{
+    LevelCounts total;
+    for (const Worker& w : *workers_) {
+        total.estimated += w.levels.estimated;
+        total.computed += w.levels.computed;
+    }
+    return total;
 }
 
 ReuseCounts FastEngine::reuseCounts() const
@@ -110,7 +122,7 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
             grids_[rank].release();
             break;
         }
-        if (job_.reuse.wholeGridRows)
+        if (job_.shortcuts.wholeGridRows)
             job_.grids[rank] = &grids_[rank];
     }
 
@@ -122,8 +134,10 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
         job_.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
 
     times_ = StageTimes{};
-    for (Worker& w : *workers_)
+    for (Worker& w : *workers_) {
         w.searcher.counts = ReuseCounts{};
+        w.levels = LevelCounts{};
+    }
 }
 
 void FastEngine::synthesizeVoice(const FrameGeometry& geometry, const ComponentStore& store, std::int32_t* residual,
@@ -138,7 +152,7 @@ void FastEngine::synthesizeVoice(const FrameGeometry& geometry, const ComponentS
                               const bool whole = wholeChain != nullptr && wholeChain[g] != 0;
                               for (int slot = whole ? 0 : firstSlot; slot <= lastSlot; ++slot) {
                                   const Component c = store.componentAt(g, voice, slot);
-                                  if (c.amplitude == 0 && job_.reuse.skipSilentSyntheses) {
+                                  if (c.amplitude == 0 && job_.shortcuts.skipSilentSyntheses) {
                                       ++w.searcher.counts.skippedSyntheses;
                                       continue;
                                   }
@@ -157,7 +171,7 @@ void FastEngine::searchBatch(const FrameGeometry& geometry, std::int32_t* residu
     // A frame whose samples are what they were at its previous search keeps that result.
     searched_.clear();
     for (std::int32_t g = first; g < last; ++g) {
-        const bool same = job_.reuse.skipUnchangedSearches && ledger_.unchangedSince(voice, g, step);
+        const bool same = job_.shortcuts.skipUnchangedSearches && ledger_.unchangedSince(voice, g, step);
         skipped_[static_cast<std::size_t>(g)] = same ? 1 : 0;
         if (!same)
             searched_.push_back(g);
@@ -315,7 +329,7 @@ bool FastEngine::runLevels(const FrameGeometry& geometry, const ComponentStore& 
                         u.count = 0;
                         for (int s = 0; s < kSlotsPerVoice; ++s) {
                             const Component c = store.componentAt(g, v, s);
-                            if (c.amplitude != 0 || !job_.reuse.skipSilentSyntheses)
+                            if (c.amplitude != 0 || !job_.shortcuts.skipSilentSyntheses)
                                 u.chain[u.count++] = c;
                         }
                     }
@@ -325,36 +339,18 @@ bool FastEngine::runLevels(const FrameGeometry& geometry, const ComponentStore& 
                         order[i] = &units[i];
                     std::stable_sort(order, order + unitCount,
                                      [](const Unit* a, const Unit* b) { return a->count > b->count; });
-                    double amplitudes[kSlotsPerVoice * kLanePadding];
-                    double steps[kSlotsPerVoice * kLanePadding];
-                    double angles[kSlotsPerVoice * kLanePadding];
-                    double sums[kLanePadding];
+                    Worker& w = worker();
                     for (int i = 0; i < unitCount; i += lanes) {
                         const int used = std::min(lanes, unitCount - i);
-                        const int slots = order[i]->count;
-                        for (int s = 0; s < slots; ++s) {
-                            for (int l = 0; l < lanes; ++l) {
-                                const std::size_t at = static_cast<std::size_t>(s * lanes + l);
-                                const Unit* u = l < used ? order[i + l] : nullptr;
-                                if (u != nullptr && s < u->count) {
-                                    const SynthesisAngles a = levelAngles(u->chain[s]);
-                                    amplitudes[at] = u->chain[s].amplitude;
-                                    steps[at] = a.step;
-                                    angles[at] = a.start;
-                                } else {
-                                    amplitudes[at] = 0.0;
-                                    steps[at] = 0.0;
-                                    angles[at] = 0.0;
-                                }
-                            }
-                        }
-                        if (slots > 0)
-                            kernels_->levelSums(amplitudes, steps, angles, slots, kLevelSamples, sums);
+                        LevelChain chains[kLanePadding];
+                        std::int32_t levels[kLanePadding];
+                        for (int l = 0; l < used; ++l)
+                            chains[l] = {order[i + l]->chain, order[i + l]->count};
+                        measureLevels(*kernels_, job_.shortcuts, chains, used, levels, w.levels);
                         for (int l = 0; l < used; ++l) {
-                            const Unit* u = order[i + l];
-                            const std::int32_t level = slots > 0 ? levelFromSum(sums[l]) : levelFromSum(0.0);
-                            records.setVoice(u->frame, v, level,
-                                             voiceFrequencyE1(store.componentAt(u->frame, v, 0).frequencyE4));
+                            const std::int32_t frame = order[i + l]->frame;
+                            records.setVoice(frame, v, levels[l],
+                                             voiceFrequencyE1(store.componentAt(frame, v, 0).frequencyE4));
                         }
                     }
                 },

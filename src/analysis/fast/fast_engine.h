@@ -11,6 +11,7 @@
 #include "analysis/fast/grid_rows.h"
 #include "analysis/fast/search_ledger.h"
 #include "analysis/fast/simd_width.h"
+#include "analysis/fast/voice_levels.h"
 #include "analysis/oscillator_table.h"
 
 #include <oneapi/tbb/task_arena.h>
@@ -47,12 +48,14 @@ public:
                       UnitProgress& progress) override;
 
     SimdWidth width() const { return width_; }
-    // Switches reuses off (or on again) for the jobs that follow; only the speed changes.
-    void setReuse(const ReuseOptions& reuse) { job_.reuse = reuse; }
+    // Switches shortcuts off (or on again) for the jobs that follow; only the speed changes.
+    void setShortcuts(const Shortcuts& shortcuts) { job_.shortcuts = shortcuts; }
     int threadCount() const;
     const StageTimes& stageTimes() const { return times_; }
     // What the reuse saved over the last job (all workers together).
     ReuseCounts reuseCounts() const;
+    // How the last job's levels were found.
+    LevelCounts levelCounts() const;
     // Bytes held for the whole-grid rows and coarse rows (reserved; only used rows are mapped).
     std::size_t tableBytes() const;
     // The most a worker's row cache holds.

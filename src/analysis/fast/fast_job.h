@@ -12,18 +12,19 @@ namespace quillwave {
 // The grids of the search: 1024 x 4^k steps per seven octaves, k = 0 .. 6.
 inline constexpr int kGridRanks = 7;
 
-// The exact reuses of the fast engine. All are on in use; each can be switched off to
+// The exact shortcuts of the fast engine. All are on in use; each can be switched off to
 // measure what it saves (the output is the same either way).
-struct ReuseOptions {
+struct Shortcuts {
     bool wholeGridRows = true;         // rows of the coarsest grids kept for the job
     bool rowCache = true;              // a worker's rows of the finer grids kept for reuse
     bool skipSilentSyntheses = true;   // zero-amplitude components never synthesised
     bool skipUnchangedSearches = true; // a frame whose samples have not changed keeps its result
+    bool estimateLevels = true;        // a level settled by a bounded estimate, else computed
 };
 
 // What every worker of the fast engine reads during a job; fixed before the passes start.
 struct FastJob {
-    ReuseOptions reuse;
+    Shortcuts shortcuts;
     const KernelSet* kernels = nullptr;
     std::int32_t sampleRate = 44100;
     std::int32_t frameLength = 735;

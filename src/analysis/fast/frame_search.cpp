@@ -76,7 +76,7 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         const auto rank = static_cast<std::size_t>(multiplierRank(multiplier));
         GridRows* grid = job.grids[rank];
         const double ratio = job.ratios[rank];
-        const bool cached = grid == nullptr && job.reuse.rowCache;
+        const bool cached = grid == nullptr && job.shortcuts.rowCache;
         if (cached)
             cache_.beginLevel();
 
@@ -150,7 +150,7 @@ void FrameSearcher::searchFrame(const FastJob& job, std::int32_t* residual, std:
     store.storeComponent(frame, voice, 0, found);
     for (int slot = 1; slot < kSlotsPerVoice; ++slot) {
         // A silent component changes nothing: no synthesis, and the samples stay as they are.
-        if (found.amplitude != 0 || !job.reuse.skipSilentSyntheses) {
+        if (found.amplitude != 0 || !job.shortcuts.skipSilentSyntheses) {
             const SynthesisAngles angles = subtractionAngles(found, job.sampleRate);
             job.kernels->synthesize(residual + start, m, found.amplitude, angles.step, angles.start, false);
             loadSamples(residual, start, m);

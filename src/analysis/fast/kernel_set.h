@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "analysis/fast/simd_width.h"
+#include "analysis/frame_geometry.h"
 
 namespace quillwave {
 
@@ -29,6 +30,9 @@ struct CoarseSumsInput {
     std::int32_t paddedLength;
 };
 inline constexpr int kMaxCoarseFrames = 4;
+
+// The level estimate takes an exact sine and cosine afresh this often.
+inline constexpr std::int32_t kLevelReseed = 512;
 
 // The vector kernels of the fast engine at one width. Every kernel gives the same bits at
 // every width: lanes run side by side over independent sums or element-wise work, and no
@@ -60,6 +64,9 @@ struct KernelSet {
     // and angles are [slot][lane] with `lanes` lanes; angles are advanced in place.
     void (*levelSums)(const double* amplitudes, const double* steps, double* angles, int slotCount,
                       std::int32_t sampleCount, double* sums);
+    // The same sums estimated (angles left as they are); see levelEstimateBound.
+    void (*levelEstimate)(const double* amplitudes, const double* steps, const double* angles, int slotCount,
+                          std::int32_t sampleCount, double* sums);
     int levelLanes;
 
     // re[f * candidates + c], im[...] for up to kMaxCoarseFrames frames.

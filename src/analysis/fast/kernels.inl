@@ -318,6 +318,63 @@ void coarseSums(const CoarseSumsInput& input, const std::int16_t* const* frames,
     coarseSumsWith<WordLanes>(input, frames, frameCount, re, im);
 }
 
+// The same sums as levelSums, estimated for a fraction of the cost. Each sine comes from a
+// rotation carried sample by sample from an exact sine and cosine of the running angle
+// (taken afresh every kLevelReseed samples), corrected to first order for the rounding the
+// running angle has collected since (tracked exactly). The running angles themselves are the
+// exact sequence. levelEstimateBound says how far the result can be from levelSums'.
+void levelEstimate(const double* amplitudes, const double* steps, const double* angles, int slotCount,
+                   std::int32_t sampleCount, double* sums)
+{
+    double theta[kSlotsPerVoice * kLanes];
+    double rotateCos[kSlotsPerVoice * kLanes];
+    double rotateSin[kSlotsPerVoice * kLanes];
+    double voice[kLevelReseed * kLanes];
+    for (int s = 0; s < slotCount; ++s) {
+        Lanes::store(theta + s * kLanes, Lanes::load(angles + s * kLanes));
+        V ws;
+        V wc;
+        Lanes::sinCos(Lanes::load(steps + s * kLanes), ws, wc);
+        Lanes::store(rotateCos + s * kLanes, wc);
+        Lanes::store(rotateSin + s * kLanes, ws);
+    }
+    V sum = Lanes::broadcast(0.0);
+    for (std::int32_t first = 0; first < sampleCount; first += kLevelReseed) {
+        const std::int32_t n = sampleCount - first < kLevelReseed ? sampleCount - first : kLevelReseed;
+        for (std::int32_t i = 0; i < n; ++i)
+            Lanes::store(voice + i * kLanes, Lanes::broadcast(0.0));
+        // Slot by slot, in order, onto each sample's sum: the order levelSums adds them in.
+        for (int s = 0; s < slotCount; ++s) {
+            const V amplitude = Lanes::load(amplitudes + s * kLanes);
+            const V step = Lanes::load(steps + s * kLanes);
+            const V wc = Lanes::load(rotateCos + s * kLanes);
+            const V ws = Lanes::load(rotateSin + s * kLanes);
+            V angle = Lanes::load(theta + s * kLanes);
+            V sn;
+            V cs;
+            Lanes::sinCos(angle, sn, cs);
+            V drift = Lanes::broadcast(0.0); // the running angle minus the rotation's angle
+            for (std::int32_t i = 0; i < n; ++i) {
+                const V sine = Lanes::add(sn, Lanes::mul(cs, drift));
+                Lanes::store(voice + i * kLanes, Lanes::add(Lanes::mul(sine, amplitude), Lanes::load(voice + i * kLanes)));
+                // angle + step = next + error exactly (two-sum); the rotation moves by step.
+                const V next = Lanes::add(angle, step);
+                const V stepPart = Lanes::sub(next, angle);
+                const V error = Lanes::add(Lanes::sub(angle, Lanes::sub(next, stepPart)), Lanes::sub(step, stepPart));
+                angle = next;
+                drift = Lanes::sub(drift, error);
+                const V c = Lanes::sub(Lanes::mul(cs, wc), Lanes::mul(sn, ws));
+                sn = Lanes::add(Lanes::mul(sn, wc), Lanes::mul(cs, ws));
+                cs = c;
+            }
+            Lanes::store(theta + s * kLanes, angle);
+        }
+        for (std::int32_t i = 0; i < n; ++i)
+            sum = Lanes::add(sum, Lanes::abs(Lanes::load(voice + i * kLanes)));
+    }
+    Lanes::store(sums, sum);
+}
+
 extern const KernelSet kKernels = {
-    kWidth, sinCosArray, sineArray, candidateRows, correlateRows, synthesize, levelSums, kLanes, coarseSums,
+    kWidth, sinCosArray, sineArray, candidateRows, correlateRows, synthesize, levelSums, levelEstimate, kLanes, coarseSums,
 };

@@ -16,6 +16,7 @@ struct Lanes {
     static V broadcast(double x) { return _mm256_set1_pd(x); }
     static V add(V a, V b) { return _mm256_add_pd(a, b); }
     static V mul(V a, V b) { return _mm256_mul_pd(a, b); }
+    static V sub(V a, V b) { return _mm256_sub_pd(a, b); }
     static V abs(V a) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), a); }
 
     // The trig primitive's vector forms: the same SLEEF functions, the same bits per lane.

@@ -16,6 +16,7 @@ struct Lanes {
     static V broadcast(double x) { return _mm512_set1_pd(x); }
     static V add(V a, V b) { return _mm512_add_pd(a, b); }
     static V mul(V a, V b) { return _mm512_mul_pd(a, b); }
+    static V sub(V a, V b) { return _mm512_sub_pd(a, b); }
     static V abs(V a) { return _mm512_abs_pd(a); }
 
     // The trig primitive's vector forms: the same SLEEF functions, the same bits per lane.

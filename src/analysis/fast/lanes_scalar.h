@@ -19,6 +19,7 @@ struct Lanes {
     static V broadcast(double x) { return x; }
     static V add(V a, V b) { return a + b; }
     static V mul(V a, V b) { return a * b; }
+    static V sub(V a, V b) { return a - b; }
     static V abs(V a) { return std::fabs(a); }
 
     static void sinCos(V angle, V& sines, V& cosines)

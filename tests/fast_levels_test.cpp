@@ -1,0 +1,129 @@
+// The fast level pass: its bounded estimate settles the reference's level, or leaves it open.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "analysis/fast/kernel_set.h"
+#include "analysis/fast/level_estimate.h"
+#include "analysis/fast/voice_levels.h"
+#include "analysis/level_pass.h"
+
+namespace quillwave {
+namespace {
+
+// Voices as the search leaves them: up to 14 components of any loudness, frequency and phase.
+std::vector<VoiceChain> randomChains(int count)
+{
+    std::vector<VoiceChain> chains(static_cast<std::size_t>(count));
+    std::uint32_t x = 2024;
+    const auto next = [&x] {
+        x = x * 1664525u + 1013904223u;
+        return x >> 8;
+    };
+    for (VoiceChain& chain : chains) {
+        const int used = 1 + static_cast<int>(next() % kSlotsPerVoice);
+        for (int s = 0; s < used; ++s)
+            chain[static_cast<std::size_t>(s)] = {static_cast<std::int32_t>(next() % 8000000),
+                                                  550000 + static_cast<std::int32_t>(next() % 79450001),
+                                                  static_cast<std::int32_t>(next() % 65536)};
+    }
+    return chains;
+}
+
+TEST(LevelEstimate, StaysWithinItsBoundOfTheExactSumAtEveryWidth)
+{
+    const std::vector<VoiceChain> chains = randomChains(64);
+    for (const SimdWidth width : availableSimdWidths()) {
+        const KernelSet& k = kernelsFor(width);
+        const int lanes = k.levelLanes;
+        double worst = 0;
+        for (std::size_t first = 0; first < chains.size(); first += static_cast<std::size_t>(lanes)) {
+            double amplitudes[kSlotsPerVoice * kLanePadding] = {};
+            double steps[kSlotsPerVoice * kLanePadding] = {};
+            double angles[kSlotsPerVoice * kLanePadding] = {};
+            double amplitudeSum[kLanePadding] = {};
+            double largestStep[kLanePadding] = {};
+            double largestStart[kLanePadding] = {};
+            for (int l = 0; l < lanes; ++l) {
+                for (int s = 0; s < kSlotsPerVoice; ++s) {
+                    const Component& c = chains[first + static_cast<std::size_t>(l)][static_cast<std::size_t>(s)];
+                    const SynthesisAngles a = levelAngles(c);
+                    amplitudes[s * lanes + l] = c.amplitude;
+                    steps[s * lanes + l] = a.step;
+                    angles[s * lanes + l] = a.start;
+                    amplitudeSum[l] += c.amplitude;
+                    largestStep[l] = std::max(largestStep[l], a.step);
+                    largestStart[l] = std::max(largestStart[l], a.start);
+                }
+            }
+            double estimates[kLanePadding];
+            double exact[kLanePadding];
+            k.levelEstimate(amplitudes, steps, angles, kSlotsPerVoice, kLevelSamples, estimates);
+            k.levelSums(amplitudes, steps, angles, kSlotsPerVoice, kLevelSamples, exact);
+            for (int l = 0; l < lanes; ++l) {
+                const double bound =
+                    levelEstimateBound(amplitudeSum[l], largestStep[l], largestStart[l], kSlotsPerVoice, kLevelSamples);
+                ASSERT_LE(std::fabs(estimates[l] - exact[l]), bound) << simdWidthName(width) << ", voice " << first + l;
+                worst = std::max(worst, std::fabs(estimates[l] - exact[l]) / bound);
+                const std::int32_t settled = settledLevel(estimates[l], bound);
+                if (settled >= 0) {
+                    EXPECT_EQ(settled, levelFromSum(exact[l]));
+                }
+            }
+        }
+        // The bound is generous; an estimate coming anywhere near it would mean a flaw in it.
+        EXPECT_LT(worst, 0.25) << simdWidthName(width);
+    }
+}
+
+TEST(LevelEstimate, MeasuredLevelsAreTheReferences)
+{
+    std::vector<VoiceChain> chains = randomChains(16);
+    // The level examples: one component at 1000 Hz, the same at 600 Hz, a cancelling pair.
+    chains.push_back({Component{1000000, 10000000, 0}});
+    chains.push_back({Component{1000000, 6000000, 0}});
+    chains.push_back({Component{1000000, 10000000, 0}, Component{1000000, 10000000, 32768}});
+    // A constant: its sum lands exactly on a level boundary, which no estimate can settle.
+    chains.push_back({Component{1000000, 0, 16384}});
+    LevelBuffer buffer = makeLevelBuffer();
+    std::vector<std::int32_t> expected;
+    for (const VoiceChain& chain : chains)
+        expected.push_back(measureVoiceLevel(chain, buffer));
+    ASSERT_EQ(expected[16], 636440);
+    ASSERT_EQ(expected[17], 636617);
+    ASSERT_EQ(expected[18], 0);
+    ASSERT_EQ(expected[19], 1000000);
+
+    for (const SimdWidth width : availableSimdWidths()) {
+        const KernelSet& k = kernelsFor(width);
+        for (const bool estimate : {true, false}) {
+            Shortcuts shortcuts;
+            shortcuts.estimateLevels = estimate;
+            LevelCounts counts;
+            for (std::size_t first = 0; first < chains.size(); first += static_cast<std::size_t>(k.levelLanes)) {
+                const int count = static_cast<int>(std::min<std::size_t>(k.levelLanes, chains.size() - first));
+                LevelChain lane[kLanePadding];
+                std::int32_t levels[kLanePadding];
+                for (int l = 0; l < count; ++l) {
+                    const VoiceChain& chain = chains[first + static_cast<std::size_t>(l)];
+                    int used = 0;
+                    while (used < kSlotsPerVoice && chain[static_cast<std::size_t>(used)].amplitude != 0)
+                        ++used;
+                    lane[l] = {chain.data(), used};
+                }
+                measureLevels(k, shortcuts, lane, count, levels, counts);
+                for (int l = 0; l < count; ++l)
+                    EXPECT_EQ(levels[l], expected[first + static_cast<std::size_t>(l)])
+                        << simdWidthName(width) << ", voice " << first + l << (estimate ? ", estimated" : "");
+            }
+            EXPECT_EQ(counts.estimated + counts.computed, static_cast<std::int64_t>(chains.size()));
+            if (estimate) {
+                EXPECT_EQ(counts.computed, 1) << simdWidthName(width) << ": only the constant is left open";
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace quillwave
