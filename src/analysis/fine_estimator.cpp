@@ -26,6 +26,11 @@ Measurement evaluateCandidate(const double* reversed, std::int32_t frameLength, 
     return measurementFromSums(re, im, m);
 }
 
+std::int32_t amplitudeFromSums(double re, double im, std::int32_t frameLength)
+{
+    return truncToInt32(2 * std::sqrt(re * re + im * im) / frameLength);
+}
+
 Measurement measurementFromSums(double re, double im, std::int32_t frameLength)
 {
     const std::int32_t m = frameLength;
@@ -35,7 +40,7 @@ Measurement measurementFromSums(double re, double im, std::int32_t frameLength)
     const double ratio = re == 0 ? 4294967295.0 : im / re;
     const double offset = re < 0 ? 16384 : 49152;
     Measurement result;
-    result.amplitude = truncToInt32(2 * std::sqrt(re * re + im * im) / m);
+    result.amplitude = amplitudeFromSums(re, im, m);
     // Into the quadrant, plus a quarter turn: the cosine found is re-created as a sine.
     result.phase = truncToInt32(std::atan(ratio) / 3.1415926535898 / 2 * 65536 + 65536.5 - offset) & 65535;
     return result;

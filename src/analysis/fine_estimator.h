@@ -33,6 +33,9 @@ inline double candidateStep(double frequency, std::int32_t sampleRate) { return 
 // A found frequency (Hz) as the component stores it: 1/10000 Hz, rounded to nearest.
 inline std::int32_t frequencyE4Of(double frequency) { return truncToInt32(frequency * 10000 + 0.5); }
 
+// The amplitude that the correlation sums stand for (residual sample units).
+std::int32_t amplitudeFromSums(double re, double im, std::int32_t frameLength);
+
 // The amplitude and phase that the correlation sums stand for: re with the cosines, im with
 // the sines, as accumulated (im not yet negated).
 Measurement measurementFromSums(double re, double im, std::int32_t frameLength);
