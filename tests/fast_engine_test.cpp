@@ -200,7 +200,7 @@ TEST(FastEngineReuse, EveryShortcutIsExact)
     const EngineOutput expected = runEngine(fast, geometry, 4, samples);
     for (int off = 0; off < 5; ++off) {
         Shortcuts shortcuts;
-        bool* switches[] = {&shortcuts.wholeGridRows, &shortcuts.rowCache, &shortcuts.skipSilentSyntheses,
+        bool* switches[] = {&shortcuts.wholeGridRows, &shortcuts.estimateCorrelations, &shortcuts.skipSilentSyntheses,
                             &shortcuts.skipUnchangedSearches, &shortcuts.estimateLevels};
         *switches[off] = false;
         fast.setShortcuts(shortcuts);
@@ -355,31 +355,40 @@ TEST_P(FastStages, CoarseScanFindsTheReferenceIndex)
 TEST_P(FastStages, RefinementGivesTheReferenceComponent)
 {
     const auto [rate, m] = GetParam();
-    FastJob job;
-    GridRows grids[3];
-    for (int rank = 0; rank < 3; ++rank) {
+    GridRows grids[2];
+    FastJob withTables;
+    for (int rank = 0; rank < 2; ++rank) {
         grids[rank].reset(kCoarseStepsPerSpan << (2 * rank), rate, m);
-        job.grids[static_cast<std::size_t>(rank)] = &grids[rank];
+        withTables.grids[static_cast<std::size_t>(rank)] = &grids[rank];
     }
-    for (std::size_t rank = 0; rank < job.ratios.size(); ++rank)
-        job.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
-    job.sampleRate = rate;
-    job.frameLength = m;
+    for (std::size_t rank = 0; rank < withTables.ratios.size(); ++rank)
+        withTables.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
+    withTables.sampleRate = rate;
+    withTables.frameLength = m;
+    // Every level estimated, and every level computed row by row.
+    FastJob estimated = withTables;
+    estimated.grids.fill(nullptr);
+    FastJob computed = estimated;
+    computed.shortcuts.estimateCorrelations = false;
+
     FrameBuffers buffers;
     buildWindow(buffers, m);
     for (const SimdWidth width : availableSimdWidths()) {
-        job.kernels = &kernelsFor(width);
-        FrameSearcher searcher;
-        searcher.configure(job);
-        for (const auto& frame : edgeFrames(m, rate)) {
-            prepareFrame(buffers, frame.data(), 0, m);
-            searcher.loadSamples(frame.data(), 0, m);
-            // The ends of the grid, where candidates are skipped, and its middle.
-            for (const std::int32_t coarse : {0, 3, 517, 1047, 1050}) {
-                for (const Ladder* ladder : {&kSlot0Ladder, &kChainLadder}) {
-                    EXPECT_EQ(searcher.refine(job, coarse, *ladder),
-                              refineComponent(buffers.reversed.data(), m, rate, coarse, *ladder))
-                        << simdWidthName(width) << ", coarse index " << coarse;
+        for (FastJob* job : {&withTables, &estimated, &computed}) {
+            job->kernels = &kernelsFor(width);
+            FrameSearcher searcher;
+            searcher.configure(*job);
+            for (const auto& frame : edgeFrames(m, rate)) {
+                prepareFrame(buffers, frame.data(), 0, m);
+                searcher.loadSamples(frame.data(), 0, m);
+                // The ends of the grid, where candidates are skipped, and its middle.
+                for (const std::int32_t coarse : {0, 3, 517, 1047, 1050}) {
+                    for (const Ladder* ladder : {&kSlot0Ladder, &kChainLadder}) {
+                        EXPECT_EQ(searcher.refine(*job, coarse, *ladder),
+                                  refineComponent(buffers.reversed.data(), m, rate, coarse, *ladder))
+                            << simdWidthName(width) << ", coarse index " << coarse
+                            << (job == &withTables ? ", tables" : job == &estimated ? ", estimated" : ", computed");
+                    }
                 }
             }
         }

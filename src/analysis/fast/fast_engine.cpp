@@ -38,9 +38,6 @@ double secondsSince(Clock::time_point start)
 constexpr std::int32_t kCoarseGrain = kMaxCoarseFrames;
 // Frames per task in the sweeps: each one is a handful of short syntheses.
 constexpr std::int32_t kSweepGrain = 16;
-// What the whole-grid rows may take: the first three grids at 60 frames per second (about
-// 260 MB at 44100 Hz, mapped only as rows are first used).
-constexpr std::size_t kWholeGridBytes = 320u << 20;
 // Units per task in the level pass, sorted so that lanes hold voices of alike length.
 constexpr std::int32_t kLevelGrain = 32;
 
@@ -91,8 +88,6 @@ std::size_t FastEngine::tableBytes() const
     return bytes;
 }
 
-std::size_t FastEngine::rowCacheBytes() const { return FrameSearcher::cacheBytes(job_.frameLength); }
-
 void FastEngine::fillTables()
 {
     std::vector<double> scratch(static_cast<std::size_t>(candidateRowDoubles(job_.frameLength)));
@@ -110,18 +105,11 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
     }
     // All of this depends on the sample rate and frame length only, and is kept from job to job.
     coarse_.build(table_, geometry.sampleRate, geometry.frameLength);
-    // The coarsest grids are kept whole while they fit: the coarse grid and the next two
-    // (met by the first three levels of every search) for the short frames of 60 frames per
-    // second, fewer for longer frames.
+    // The two coarsest grids are kept whole: every search meets them at every slot, and
+    // their rows, near the core after the first slot, cost less than estimates.
     job_.grids.fill(nullptr);
-    std::size_t gridBytes = 0;
     for (std::size_t rank = 0; rank < grids_.size(); ++rank) {
         grids_[rank].reset(kCoarseStepsPerSpan << (2 * rank), geometry.sampleRate, geometry.frameLength);
-        gridBytes += grids_[rank].bytes();
-        if (rank > 1 && gridBytes > kWholeGridBytes) {
-            grids_[rank].release();
-            break;
-        }
         if (job_.shortcuts.wholeGridRows)
             job_.grids[rank] = &grids_[rank];
     }

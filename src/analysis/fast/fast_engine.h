@@ -58,8 +58,6 @@ public:
     LevelCounts levelCounts() const;
     // Bytes held for the whole-grid rows and coarse rows (reserved; only used rows are mapped).
     std::size_t tableBytes() const;
-    // The most a worker's row cache holds.
-    std::size_t rowCacheBytes() const;
     // Computes every whole-grid row of the prepared job now: the most memory a job can map
     // for them (for measuring; a job computes only the rows it meets).
     void fillTables();
@@ -87,8 +85,8 @@ private:
     OscillatorTable table_;
     bool tableBuilt_ = false;
     CoarseCandidates coarse_;
-    // Whole-grid rows of the coarsest grids, as many as fit the memory they may take.
-    std::array<GridRows, 3> grids_;
+    // Whole-grid rows of the two coarsest grids.
+    std::array<GridRows, 2> grids_;
     FastJob job_;
     std::vector<std::int32_t> coarseIndices_;
     SearchLedger ledger_;

@@ -15,8 +15,8 @@ inline constexpr int kGridRanks = 7;
 // The exact shortcuts of the fast engine. All are on in use; each can be switched off to
 // measure what it saves (the output is the same either way).
 struct Shortcuts {
-    bool wholeGridRows = true;         // rows of the coarsest grids kept for the job
-    bool rowCache = true;              // a worker's rows of the finer grids kept for reuse
+    bool wholeGridRows = true;         // rows of the two coarsest grids kept for the job
+    bool estimateCorrelations = true;  // finer grids: amplitudes settled by bounded estimates
     bool skipSilentSyntheses = true;   // zero-amplitude components never synthesised
     bool skipUnchangedSearches = true; // a frame whose samples have not changed keeps its result
     bool estimateLevels = true;        // a level settled by a bounded estimate, else computed

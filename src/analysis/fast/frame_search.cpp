@@ -1,27 +1,18 @@
 #include "analysis/fast/frame_search.h"
 
-#include <algorithm>
+#include <cmath>
 
 #include "analysis/analysis_passes.h"
+#include "analysis/fast/estimate_bounds.h"
 #include "analysis/frequency_grid.h"
 
 namespace quillwave {
-namespace {
-
-// About this many bytes of rows per worker, so that they stay near the core: a frame's
-// fourteen searches meet a couple of hundred rows of the finer grids, most of them again
-// within a few slots.
-constexpr std::size_t kRowCacheBytes = 4u << 20;
-constexpr int kMinCachedRows = 128;
-constexpr int kMaxCachedRows = 512;
-
-} // namespace
 
 ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
 {
     measured += o.measured;
     gridRows += o.gridRows;
-    cachedRows += o.cachedRows;
+    estimated += o.estimated;
     computedRows += o.computedRows;
     skippedSyntheses += o.skippedSyntheses;
     syntheses += o.syntheses;
@@ -30,115 +21,136 @@ ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
     return *this;
 }
 
-namespace {
-
-int cacheRows(std::int32_t frameLength)
-{
-    const std::size_t rowBytes = static_cast<std::size_t>(candidateRowDoubles(frameLength)) * sizeof(double);
-    return static_cast<int>(
-        std::clamp<std::size_t>(kRowCacheBytes / rowBytes, kMinCachedRows, kMaxCachedRows));
-}
-
-} // namespace
-
-std::size_t FrameSearcher::cacheBytes(std::int32_t frameLength)
-{
-    return static_cast<std::size_t>(cacheRows(frameLength)) *
-           static_cast<std::size_t>(candidateRowDoubles(frameLength)) * sizeof(double);
-}
-
 void FrameSearcher::configure(const FastJob& job)
 {
     if (job.frameLength == frameLength_)
         return;
     frameLength_ = job.frameLength;
-    const std::int32_t rowDoubles = candidateRowDoubles(frameLength_);
-    cache_.configure(rowDoubles, cacheRows(frameLength_));
     samples_.assign(static_cast<std::size_t>(padToLanes(frameLength_)), 0.0);
-    spareRows_.assign(static_cast<std::size_t>(kMaxLevelCandidates) * static_cast<std::size_t>(rowDoubles), 0.0);
+    spareRows_.assign(static_cast<std::size_t>(kMaxLevelCandidates) *
+                          static_cast<std::size_t>(candidateRowDoubles(frameLength_)),
+                      0.0);
 }
 
 void FrameSearcher::loadSamples(const std::int32_t* residual, std::int32_t start, std::int32_t frameLength)
 {
-    for (std::int32_t n = 0; n < frameLength; ++n)
-        samples_[static_cast<std::size_t>(n)] = static_cast<double>(residual[start + n]);
+    double absoluteSum = 0;
+    for (std::int32_t n = 0; n < frameLength; ++n) {
+        const double x = residual[start + n];
+        samples_[static_cast<std::size_t>(n)] = x;
+        absoluteSum += std::fabs(x);
+    }
+    // Rounded up a little: the bound must not come out short.
+    absoluteSum_ = absoluteSum * (1 + 1e-12);
+}
+
+void FrameSearcher::exactSums(const FastJob& job, double step, double& re, double& im)
+{
+    double* row = spareRows_.data();
+    job.kernels->candidateRows(&step, 1, job.frameLength, &row);
+    const double* rows[1] = {row};
+    job.kernels->correlateRows(rows, 1, samples_.data(), job.frameLength, &re, &im);
+    ++counts.computedRows;
 }
 
 Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, const Ladder& ladder)
 {
     const std::int32_t m = job.frameLength;
     const std::size_t rowDoubles = static_cast<std::size_t>(candidateRowDoubles(m));
+    // Every candidate lies at or below the ceiling, so this step bounds theirs.
+    const double bound =
+        correlationEstimateBound(absoluteSum_, m, candidateStep(kFrequencyCeiling, job.sampleRate));
     double bestFrequency = 0.0;
     std::int32_t bestAmplitude = -1;
-    std::int32_t bestPhase = 0;
+    double bestStep = 0.0;
+    // The winner's sums, when they are exact; else its phase is computed at the end.
+    bool bestExact = false;
+    double bestRe = 0.0;
+    double bestIm = 0.0;
     std::int32_t centre = ladder.multipliers[0] * coarseIndex;
     for (const std::int32_t multiplier : ladder.multipliers) {
         const auto rank = static_cast<std::size_t>(multiplierRank(multiplier));
         GridRows* grid = job.grids[rank];
         const double ratio = job.ratios[rank];
-        const bool cached = grid == nullptr && job.shortcuts.rowCache;
-        if (cached)
-            cache_.beginLevel();
 
-        // The level's candidates in index order, each with its row; the missing rows are
-        // computed together, then all rows are correlated together.
+        // The level's admissible candidates in index order.
         std::int32_t indices[kMaxLevelCandidates];
         double frequencies[kMaxLevelCandidates];
-        const double* rows[kMaxLevelCandidates];
-        double* missingRows[kMaxLevelCandidates];
-        double missingSteps[kMaxLevelCandidates];
+        double steps[kMaxLevelCandidates];
         int count = 0;
-        int missing = 0;
-        int spare = 0;
-        auto spareRow = [&] { return spareRows_.data() + static_cast<std::size_t>(spare++) * rowDoubles; };
         for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
             if (n < 0)
                 continue;
-            double f = 0.0;
-            const double* row = nullptr;
-            if (grid != nullptr && n < grid->admissibleCount()) {
-                f = grid->frequency(n);
-                row = grid->row(n, *job.kernels, spareRow());
-                ++counts.gridRows;
-            } else if (cached && (row = cache_.find(multiplier, n, f)) != nullptr) {
-                ++counts.cachedRows;
-            } else {
-                f = gridFrequency(ratio, n);
-                if (f > kFrequencyCeiling)
-                    continue;
-                double* fresh = cached ? cache_.insert(multiplier, n, f) : spareRow();
-                missingRows[missing] = fresh;
-                missingSteps[missing] = candidateStep(f, job.sampleRate);
-                ++missing;
-                row = fresh;
-                ++counts.computedRows;
-            }
+            const bool inTable = grid != nullptr && n < grid->admissibleCount();
+            const double f = inTable ? grid->frequency(n) : gridFrequency(ratio, n);
+            if (f > kFrequencyCeiling)
+                continue;
             indices[count] = n;
             frequencies[count] = f;
-            rows[count] = row;
+            steps[count] = candidateStep(f, job.sampleRate);
             ++count;
         }
-        if (missing > 0)
-            job.kernels->candidateRows(missingSteps, missing, m, missingRows);
+        counts.measured += count;
+
+        // Their sums: exact from rows, or estimated; and their amplitudes, always exact.
         double re[kMaxLevelCandidates];
         double im[kMaxLevelCandidates];
-        job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
-        counts.measured += count;
+        bool exact[kMaxLevelCandidates];
+        std::int32_t amplitudes[kMaxLevelCandidates];
+        const bool tabled = grid != nullptr && indices[count - 1] < grid->admissibleCount();
+        if (tabled || !job.shortcuts.estimateCorrelations) {
+            const double* rows[kMaxLevelCandidates];
+            double* fresh[kMaxLevelCandidates];
+            for (int k = 0; k < count; ++k) {
+                double* spare = spareRows_.data() + static_cast<std::size_t>(k) * rowDoubles;
+                rows[k] = tabled ? grid->row(indices[k], *job.kernels, spare) : spare;
+                fresh[k] = spare;
+            }
+            if (tabled)
+                counts.gridRows += count;
+            else {
+                job.kernels->candidateRows(steps, count, m, fresh);
+                counts.computedRows += count;
+            }
+            job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
+            for (int k = 0; k < count; ++k) {
+                exact[k] = true;
+                amplitudes[k] = amplitudeFromSums(re[k], im[k], m);
+            }
+        } else {
+            job.kernels->estimateCorrelations(steps, count, samples_.data(), m, re, im);
+            for (int k = 0; k < count; ++k) {
+                amplitudes[k] = settledAmplitude(re[k], im[k], bound, m);
+                exact[k] = amplitudes[k] < 0;
+                if (exact[k]) {
+                    // Too near a boundary for the estimate to settle.
+                    exactSums(job, steps[k], re[k], im[k]);
+                    amplitudes[k] = amplitudeFromSums(re[k], im[k], m);
+                } else {
+                    ++counts.estimated;
+                }
+            }
+        }
 
         bestAmplitude = -1;
         std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible
         for (int k = 0; k < count; ++k) {
-            const Measurement measured = measurementFromSums(re[k], im[k], m);
-            if (measured.amplitude > bestAmplitude) {
-                bestAmplitude = measured.amplitude;
+            if (amplitudes[k] > bestAmplitude) {
+                bestAmplitude = amplitudes[k];
                 bestIndex = indices[k];
-                bestPhase = measured.phase;
                 bestFrequency = frequencies[k];
+                bestStep = steps[k];
+                bestExact = exact[k];
+                bestRe = re[k];
+                bestIm = im[k];
             }
         }
         centre = 4 * bestIndex; // the same frequency on the next, finer grid
     }
-    return {bestAmplitude, frequencyE4Of(bestFrequency), bestPhase};
+    // The phase kept is the last level's winner's, which its exact sums decide.
+    if (!bestExact)
+        exactSums(job, bestStep, bestRe, bestIm);
+    return {bestAmplitude, frequencyE4Of(bestFrequency), measurementFromSums(bestRe, bestIm, m).phase};
 }
 
 void FrameSearcher::searchFrame(const FastJob& job, std::int32_t* residual, std::int32_t start,

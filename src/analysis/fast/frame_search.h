@@ -4,16 +4,15 @@
 
 #include "analysis/component_store.h"
 #include "analysis/fast/fast_job.h"
-#include "analysis/fast/row_cache.h"
 
 namespace quillwave {
 
-// What the reuse of candidate rows saved, counted by candidate measurements.
+// What the shortcuts of the search saved, counted by candidate measurements and searches.
 struct ReuseCounts {
-    std::int64_t measured = 0;     // candidates measured in all
-    std::int64_t gridRows = 0;     // rows read from the whole-grid tables
-    std::int64_t cachedRows = 0;   // rows found in the worker's row cache
-    std::int64_t computedRows = 0; // rows computed for the measurement
+    std::int64_t measured = 0;         // candidates measured in all
+    std::int64_t gridRows = 0;         // measured with rows of the whole-grid tables
+    std::int64_t estimated = 0;        // settled by a bounded estimate
+    std::int64_t computedRows = 0;     // measured with rows computed for them
     std::int64_t skippedSyntheses = 0; // zero-amplitude components not synthesised
     std::int64_t syntheses = 0;        // components synthesised
     std::int64_t searches = 0;         // frame searches run
@@ -22,14 +21,14 @@ struct ReuseCounts {
     ReuseCounts& operator+=(const ReuseCounts& o);
 };
 
-// One worker's frame search: the same steps and arithmetic as the reference search, with
-// the candidate rows reused and the sums taken several candidates at a time.
+// One worker's frame search: the steps and the results of the reference search. A level on
+// one of the whole-grid tables correlates its rows; on the finer grids the candidates'
+// amplitudes are settled by bounded estimates where the bound allows, and computed exactly
+// where it does not; the final level's winner, whose phase is kept, is always computed exactly.
 class FrameSearcher {
 public:
-    // Sizes the buffers and the row cache for the job's frame length.
+    // Sizes the buffers for the job's frame length.
     void configure(const FastJob& job);
-    // The most the row cache holds for frames of this length.
-    static std::size_t cacheBytes(std::int32_t frameLength);
 
     // Finds and stores the 14 components of `voice` in `frame`, whose samples start at
     // residual[start]; `coarseIndex` is the frame's coarse scan result. Subtracts slots 0..12
@@ -46,10 +45,13 @@ public:
     ReuseCounts counts;
 
 private:
-    RowCache cache_;
+    // The exact correlation sums with one candidate, computed through a row of its own.
+    void exactSums(const FastJob& job, double step, double& re, double& im);
+
     std::int32_t frameLength_ = 0;
     std::vector<double> samples_;
-    // Rows a level computes without keeping (a whole-grid row being filled by another thread).
+    double absoluteSum_ = 0;
+    // Rows computed for one level only.
     std::vector<double> spareRows_;
 };
 

@@ -31,6 +31,8 @@ struct CoarseSumsInput {
 };
 inline constexpr int kMaxCoarseFrames = 4;
 
+// The correlation estimate takes an exact sine and cosine afresh this often.
+inline constexpr std::int32_t kCorrelationReseed = 64;
 // The level estimate takes an exact sine and cosine afresh this often.
 inline constexpr std::int32_t kLevelReseed = 512;
 
@@ -72,6 +74,11 @@ struct KernelSet {
     // re[f * candidates + c], im[...] for up to kMaxCoarseFrames frames.
     void (*coarseSums)(const CoarseSumsInput& input, const std::int16_t* const* frames, int frameCount,
                        std::int32_t* re, std::int32_t* im);
+
+    // Estimates of what candidateRows and correlateRows would give for these steps, without
+    // the rows; see correlationEstimateBound.
+    void (*estimateCorrelations)(const double* steps, int count, const double* samples, std::int32_t length,
+                                 double* re, double* im);
 };
 
 const KernelSet& kernelsFor(SimdWidth width);

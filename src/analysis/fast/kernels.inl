@@ -375,6 +375,77 @@ void levelEstimate(const double* amplitudes, const double* steps, const double* 
     Lanes::store(sums, sum);
 }
 
+// Estimates of the correlation sums correlateRows would give for the rows of `count` (at
+// most nine) angle steps, without the rows: lanes take candidates, each lane's cosine and sine
+// carried by a rotation from an exact sine and cosine of its running angle, taken afresh every
+// kCorrelationReseed samples. correlationEstimateBound says how far they can be off.
+template <typename L, int K>
+void estimateFixed(const double* steps, int count, const double* samples, std::int32_t length, double* re,
+                   double* im)
+{
+    using W = typename L::V;
+    constexpr int kWidth = L::kCount;
+    W step[K];
+    W wc[K];
+    W ws[K];
+    W angle[K];
+    W sumCos[K];
+    W sumSin[K];
+    W sn[K];
+    W cs[K];
+    for (int v = 0; v < K; ++v) {
+        double laneSteps[kWidth] = {};
+        for (int k = v * kWidth; k < count && k < (v + 1) * kWidth; ++k)
+            laneSteps[k - v * kWidth] = steps[k];
+        step[v] = L::load(laneSteps);
+        L::sinCos(step[v], ws[v], wc[v]);
+        angle[v] = L::broadcast(0.0);
+        sumCos[v] = L::broadcast(0.0);
+        sumSin[v] = L::broadcast(0.0);
+    }
+    for (std::int32_t start = 0; start < length; start += kCorrelationReseed) {
+        const std::int32_t end = length - start < kCorrelationReseed ? length : start + kCorrelationReseed;
+        for (int v = 0; v < K; ++v)
+            L::sinCos(angle[v], sn[v], cs[v]);
+        for (std::int32_t n = start; n < end; ++n) {
+            const W x = L::broadcast(samples[n]);
+            for (int v = 0; v < K; ++v) {
+                sumCos[v] = L::add(sumCos[v], L::mul(cs[v], x));
+                sumSin[v] = L::add(sumSin[v], L::mul(sn[v], x));
+                angle[v] = L::add(angle[v], step[v]);
+                const W c = L::sub(L::mul(cs[v], wc[v]), L::mul(sn[v], ws[v]));
+                sn[v] = L::add(L::mul(sn[v], wc[v]), L::mul(cs[v], ws[v]));
+                cs[v] = c;
+            }
+        }
+    }
+    for (int v = 0; v < K; ++v) {
+        double laneRe[kWidth];
+        double laneIm[kWidth];
+        L::store(laneRe, sumCos[v]);
+        L::store(laneIm, sumSin[v]);
+        for (int k = v * kWidth; k < count && k < (v + 1) * kWidth; ++k) {
+            re[k] = laneRe[k - v * kWidth];
+            im[k] = laneIm[k - v * kWidth];
+        }
+    }
+}
+
+void estimateCorrelations(const double* steps, int count, const double* samples, std::int32_t length, double* re,
+                          double* im)
+{
+    using L = EstimateLanes;
+    // Up to three vectors side by side, so that their rotations, each a chain, overlap.
+    for (int first = 0; first < count; first += 3 * L::kCount) {
+        const int part = count - first < 3 * L::kCount ? count - first : 3 * L::kCount;
+        switch ((part + L::kCount - 1) / L::kCount) {
+        case 1: estimateFixed<L, 1>(steps + first, part, samples, length, re + first, im + first); break;
+        case 2: estimateFixed<L, 2>(steps + first, part, samples, length, re + first, im + first); break;
+        default: estimateFixed<L, 3>(steps + first, part, samples, length, re + first, im + first); break;
+        }
+    }
+}
+
 extern const KernelSet kKernels = {
-    kWidth, sinCosArray, sineArray, candidateRows, correlateRows, synthesize, levelSums, levelEstimate, kLanes, coarseSums,
+    kWidth, sinCosArray, sineArray, candidateRows, correlateRows, synthesize, levelSums, levelEstimate, kLanes, coarseSums, estimateCorrelations,
 };

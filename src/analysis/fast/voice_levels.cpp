@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/fast/level_estimate.h"
+#include "analysis/fast/estimate_bounds.h"
 #include "analysis/level_pass.h"
 
 namespace quillwave {

@@ -1,11 +1,14 @@
-// The fast level pass: its bounded estimate settles the reference's level, or leaves it open.
+// The fast engine's bounded estimates: each must stay within its bound of the exact value, so
+// that what it settles is what the reference computes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "analysis/fast/kernel_set.h"
-#include "analysis/fast/level_estimate.h"
+#include "analysis/fine_estimator.h"
+#include "analysis/frequency_grid.h"
+#include "analysis/fast/estimate_bounds.h"
 #include "analysis/fast/voice_levels.h"
 #include "analysis/level_pass.h"
 
@@ -29,6 +32,59 @@ std::vector<VoiceChain> randomChains(int count)
                                                   static_cast<std::int32_t>(next() % 65536)};
     }
     return chains;
+}
+
+// Frames from silence to full scale at every frame length, against nine candidates anywhere
+// on the grid up to the ceiling.
+TEST(CorrelationEstimate, StaysWithinItsBoundOfTheExactSumsAtEveryWidth)
+{
+    std::uint32_t x = 77;
+    const auto next = [&x] {
+        x = x * 1664525u + 1013904223u;
+        return x >> 8;
+    };
+    for (const std::int32_t m : {735, 800, 1470, 2205, 3200}) {
+        const int rate = m % 735 == 0 ? 44100 : 48000;
+        for (const double loudness : {0.0, 3e3, 8388607.0}) {
+            std::vector<double> samples(static_cast<std::size_t>(padToLanes(m)), 0.0);
+            double absoluteSum = 0;
+            for (std::int32_t n = 0; n < m; ++n) {
+                const double tone = std::sin(0.37 * n) * 0.6 + std::sin(0.011 * n) * 0.3;
+                samples[static_cast<std::size_t>(n)] =
+                    std::trunc(loudness * (tone + (static_cast<double>(next() % 2001) - 1000) / 10000));
+                absoluteSum += std::fabs(samples[static_cast<std::size_t>(n)]);
+            }
+            double steps[kMaxLevelCandidates];
+            for (double& step : steps)
+                step = candidateStep(55.0 + (kFrequencyCeiling - 55.0) * (next() % 100000) / 99999.0, rate);
+            const double bound = correlationEstimateBound(absoluteSum, m, candidateStep(kFrequencyCeiling, rate));
+            for (const SimdWidth width : availableSimdWidths()) {
+                const KernelSet& k = kernelsFor(width);
+                double re[kMaxLevelCandidates];
+                double im[kMaxLevelCandidates];
+                k.estimateCorrelations(steps, kMaxLevelCandidates, samples.data(), m, re, im);
+                std::vector<double> rowsData(static_cast<std::size_t>(kMaxLevelCandidates) *
+                                             static_cast<std::size_t>(candidateRowDoubles(m)));
+                double* rows[kMaxLevelCandidates];
+                for (int c = 0; c < kMaxLevelCandidates; ++c)
+                    rows[c] = rowsData.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(candidateRowDoubles(m));
+                k.candidateRows(steps, kMaxLevelCandidates, m, rows);
+                double exactRe[kMaxLevelCandidates];
+                double exactIm[kMaxLevelCandidates];
+                k.correlateRows(rows, kMaxLevelCandidates, samples.data(), m, exactRe, exactIm);
+                for (int c = 0; c < kMaxLevelCandidates; ++c) {
+                    SCOPED_TRACE(std::string(simdWidthName(width)) + ", m " + std::to_string(m));
+                    // Far inside the bound: coming near it would mean a flaw in the reckoning.
+                    EXPECT_LE(std::fabs(re[c] - exactRe[c]), bound / 8);
+                    EXPECT_LE(std::fabs(im[c] - exactIm[c]), bound / 8);
+                    const std::int32_t settled = settledAmplitude(re[c], im[c], bound, m);
+                    if (settled >= 0) {
+                        EXPECT_EQ(settled, amplitudeFromSums(exactRe[c], exactIm[c], m));
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(LevelEstimate, StaysWithinItsBoundOfTheExactSumAtEveryWidth)
