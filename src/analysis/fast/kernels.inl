@@ -434,7 +434,7 @@ void estimateFixed(const double* steps, int count, const double* samples, std::i
 void estimateCorrelations(const double* steps, int count, const double* samples, std::int32_t length, double* re,
                           double* im)
 {
-    using L = EstimateLanes;
+    using L = Lanes;
     // Up to three vectors side by side, so that their rotations, each a chain, overlap.
     for (int first = 0; first < count; first += 3 * L::kCount) {
         const int part = count - first < 3 * L::kCount ? count - first : 3 * L::kCount;

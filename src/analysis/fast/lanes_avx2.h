@@ -54,8 +54,6 @@ struct Lanes {
     }
 };
 
-using EstimateLanes = Lanes;
-
 // 16-bit lanes for the coarse scan: products keep their high halves, pairs of them are
 // widened into 32-bit sums. Integer sums, so any order gives the same result.
 struct WordLanes {

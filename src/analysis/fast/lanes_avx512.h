@@ -56,28 +56,6 @@ struct Lanes {
     }
 };
 
-// Four lanes in 256-bit registers: where a kernel's vectors would idle at eight lanes (nine
-// candidates), three of these do the work of two 512-bit vectors in less time on CPUs that
-// split 512-bit operations in two; with AVX-512's 32 registers they do not spill.
-struct QuarterLanes {
-    static constexpr int kCount = 4;
-    using V = __m256d;
-
-    static V load(const double* p) { return _mm256_loadu_pd(p); }
-    static void store(double* p, V v) { _mm256_storeu_pd(p, v); }
-    static V broadcast(double x) { return _mm256_set1_pd(x); }
-    static V add(V a, V b) { return _mm256_add_pd(a, b); }
-    static V sub(V a, V b) { return _mm256_sub_pd(a, b); }
-    static V mul(V a, V b) { return _mm256_mul_pd(a, b); }
-    static void sinCos(V angle, V& sines, V& cosines)
-    {
-        const Sleef___m256d_2 r = Sleef_finz_sincosd4_u10avx2(angle);
-        sines = r.x;
-        cosines = r.y;
-    }
-};
-using EstimateLanes = QuarterLanes;
-
 // 16-bit lanes for the coarse scan: products keep their high halves, pairs of them are
 // widened into 32-bit sums. Integer sums, so any order gives the same result.
 struct WordLanes {

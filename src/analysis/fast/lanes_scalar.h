@@ -45,8 +45,6 @@ struct Lanes {
     static V fromInts(const std::int32_t* p) { return static_cast<double>(*p); }
 };
 
-using EstimateLanes = Lanes;
-
 // The coarse scan has no 16-bit lanes here: it runs sample by sample.
 struct WordLanes {
     static constexpr int kCount = 1;
