@@ -110,7 +110,7 @@ double megabytes(double bytes) { return bytes / (1 << 20); }
 
 // The memory a conversion of `path` can take at its peak, without running the analysis: the
 // job's blocks as the job allocates and fills them, the store and records, and the fast
-// engine's tables with every row computed (the workers add only a few small buffers).
+// engine's tables (the workers add only a few small buffers).
 int measureMemory(const std::string& path, int framesPerSecond, int threads)
 {
     WorkPool pool;
@@ -139,13 +139,12 @@ int measureMemory(const std::string& path, int framesPerSecond, int threads)
         makeFrameGeometry(static_cast<std::int32_t>(parsed.format.sampleRate), framesPerSecond, false, frames);
     FastEngine fast(threads);
     fast.prepareJob(geometry);
-    fast.fillTables();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double measured = megabytes(static_cast<double>(usage.ru_maxrss) * 1024);
     std::printf("%s: %d frames of %d samples at %d Hz, %d channels\n", path.c_str(), geometry.frameCount,
                 geometry.frameLength, geometry.sampleRate, parsed.format.channelCount);
-    std::printf("  peak resident with the job's blocks, store, records and every table row: %.0f MB (%.2f GiB)\n",
+    std::printf("  peak resident with the job's blocks, store, records and tables: %.0f MB (%.2f GiB)\n",
                 measured, measured / 1024);
     std::printf("  (of which the fast engine's tables: %.0f MB)\n", megabytes(static_cast<double>(fast.tableBytes())));
     return 0;
@@ -202,10 +201,10 @@ int main(int argc, char** argv)
                     length, fastRate);
         std::printf("  coarse scan %.3f s, fine search %.3f s, sweeps %.3f s, level pass %.3f s\n", times.coarseScan,
                     times.fineSearch, times.sweeps, times.levelPass);
-        std::printf("  candidates: %lld measured; %.1f%% with whole-grid rows, %.1f%% settled by estimates, "
-                    "%.1f%% with rows computed for them\n",
-                    static_cast<long long>(reuse.measured), percent(reuse.gridRows, reuse.measured),
-                    percent(reuse.estimated, reuse.measured), percent(reuse.computedRows, reuse.measured));
+        std::printf("  candidates: %lld measured, %.3f%% settled by their estimates, %lld left open and computed "
+                    "exactly; %lld last winners computed exactly for their phase\n",
+                    static_cast<long long>(reuse.measured), percent(reuse.estimated, reuse.measured),
+                    static_cast<long long>(reuse.undecided), static_cast<long long>(reuse.winners));
         std::printf("  syntheses: %lld done, %lld silent ones skipped; frame searches: %lld run, %lld skipped "
                     "(samples unchanged since the last pass)\n",
                     static_cast<long long>(reuse.syntheses), static_cast<long long>(reuse.skippedSyntheses),
@@ -232,8 +231,7 @@ int main(int argc, char** argv)
             const struct {
                 const char* name;
                 bool Shortcuts::*flag;
-            } reuses[] = {{"whole-grid rows", &Shortcuts::wholeGridRows},
-                          {"correlation estimates", &Shortcuts::estimateCorrelations},
+            } reuses[] = {{"correlation estimates", &Shortcuts::estimateCorrelations},
                           {"skipping silent syntheses", &Shortcuts::skipSilentSyntheses},
                           {"skipping unchanged searches", &Shortcuts::skipUnchangedSearches},
                           {"bounded level estimates", &Shortcuts::estimateLevels}};

@@ -198,9 +198,9 @@ TEST(FastEngineReuse, EveryShortcutIsExact)
     const FrameGeometry geometry = makeFrameGeometry(44100, 60, false, static_cast<std::int32_t>(samples.size()));
     FastEngine fast(2);
     const EngineOutput expected = runEngine(fast, geometry, 4, samples);
-    for (int off = 0; off < 5; ++off) {
+    for (int off = 0; off < 4; ++off) {
         Shortcuts shortcuts;
-        bool* switches[] = {&shortcuts.wholeGridRows, &shortcuts.estimateCorrelations, &shortcuts.skipSilentSyntheses,
+        bool* switches[] = {&shortcuts.estimateCorrelations, &shortcuts.skipSilentSyntheses,
                             &shortcuts.skipUnchangedSearches, &shortcuts.estimateLevels};
         *switches[off] = false;
         fast.setShortcuts(shortcuts);
@@ -355,26 +355,19 @@ TEST_P(FastStages, CoarseScanFindsTheReferenceIndex)
 TEST_P(FastStages, RefinementGivesTheReferenceComponent)
 {
     const auto [rate, m] = GetParam();
-    GridRows grids[2];
-    FastJob withTables;
-    for (int rank = 0; rank < 2; ++rank) {
-        grids[rank].reset(kCoarseStepsPerSpan << (2 * rank), rate, m);
-        withTables.grids[static_cast<std::size_t>(rank)] = &grids[rank];
-    }
-    for (std::size_t rank = 0; rank < withTables.ratios.size(); ++rank)
-        withTables.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
-    withTables.sampleRate = rate;
-    withTables.frameLength = m;
-    // Every level estimated, and every level computed row by row.
-    FastJob estimated = withTables;
-    estimated.grids.fill(nullptr);
+    FastJob estimated;
+    for (std::size_t rank = 0; rank < estimated.ratios.size(); ++rank)
+        estimated.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
+    estimated.sampleRate = rate;
+    estimated.frameLength = m;
+    // And every level computed row by row.
     FastJob computed = estimated;
     computed.shortcuts.estimateCorrelations = false;
 
     FrameBuffers buffers;
     buildWindow(buffers, m);
     for (const SimdWidth width : availableSimdWidths()) {
-        for (FastJob* job : {&withTables, &estimated, &computed}) {
+        for (FastJob* job : {&estimated, &computed}) {
             job->kernels = &kernelsFor(width);
             FrameSearcher searcher;
             searcher.configure(*job);
@@ -387,7 +380,7 @@ TEST_P(FastStages, RefinementGivesTheReferenceComponent)
                         EXPECT_EQ(searcher.refine(*job, coarse, *ladder),
                                   refineComponent(buffers.reversed.data(), m, rate, coarse, *ladder))
                             << simdWidthName(width) << ", coarse index " << coarse
-                            << (job == &withTables ? ", tables" : job == &estimated ? ", estimated" : ", computed");
+                            << (job == &estimated ? ", estimated" : ", computed");
                     }
                 }
             }

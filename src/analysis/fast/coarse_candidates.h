@@ -17,6 +17,7 @@ public:
     void build(const OscillatorTable& table, std::int32_t sampleRate, std::int32_t frameLength);
 
     std::int32_t paddedLength() const { return paddedLength_; }
+    std::size_t bytes() const { return (cosines_.size() + sines_.size()) * sizeof(std::int16_t); }
 
     // Writes the 16-bit form of the frame residual[start .. start + m - 1] into `frame`
     // (paddedLength() values, zero past the frame).

@@ -80,22 +80,7 @@ ReuseCounts FastEngine::reuseCounts() const
     return total;
 }
 
-std::size_t FastEngine::tableBytes() const
-{
-    std::size_t bytes = static_cast<std::size_t>(kCoarseCandidates) * static_cast<std::size_t>(coarse_.paddedLength()) * 4;
-    for (const GridRows* grid : job_.grids)
-        bytes += grid != nullptr ? grid->bytes() : 0;
-    return bytes;
-}
-
-void FastEngine::fillTables()
-{
-    std::vector<double> scratch(static_cast<std::size_t>(candidateRowDoubles(job_.frameLength)));
-    for (GridRows* grid : job_.grids)
-        if (grid != nullptr)
-            for (std::int32_t index = 0; index < grid->admissibleCount(); ++index)
-                grid->row(index, *kernels_, scratch.data());
-}
+std::size_t FastEngine::tableBytes() const { return coarse_.bytes(); }
 
 void FastEngine::prepareJob(const FrameGeometry& geometry)
 {
@@ -105,14 +90,6 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
     }
     // All of this depends on the sample rate and frame length only, and is kept from job to job.
     coarse_.build(table_, geometry.sampleRate, geometry.frameLength);
-    // The two coarsest grids are kept whole: every search meets them at every slot, and
-    // their rows, near the core after the first slot, cost less than estimates.
-    job_.grids.fill(nullptr);
-    for (std::size_t rank = 0; rank < grids_.size(); ++rank) {
-        grids_[rank].reset(kCoarseStepsPerSpan << (2 * rank), geometry.sampleRate, geometry.frameLength);
-        if (job_.shortcuts.wholeGridRows)
-            job_.grids[rank] = &grids_[rank];
-    }
 
     job_.kernels = kernels_;
     job_.sampleRate = geometry.sampleRate;

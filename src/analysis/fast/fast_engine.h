@@ -8,7 +8,6 @@
 #include "analysis/fast/coarse_candidates.h"
 #include "analysis/fast/fast_job.h"
 #include "analysis/fast/frame_search.h"
-#include "analysis/fast/grid_rows.h"
 #include "analysis/fast/search_ledger.h"
 #include "analysis/fast/simd_width.h"
 #include "analysis/fast/voice_levels.h"
@@ -31,10 +30,12 @@ struct StageTimes {
 //   voices and the level pass's units run as oneTBB batches, with the progress check between
 //   batches on the job's thread;
 // - the vector units: the kernels run at the CPU's widest width (or a forced one);
-// - exact reuse: what depends only on a candidate is computed once (coarse rows per job,
-//   whole-grid rows, a worker's row cache), silent components are never synthesised, and a
-//   voice's residual is reached from the previous one by subtracting and adding back only
-//   what changed (integer sums wrap and commute, so the order does not matter).
+// - exact shortcuts: what depends only on a coarse candidate is computed once per job;
+//   amplitudes and levels are settled by estimates wherever a bound shows that the integer
+//   cannot come out otherwise (and computed exactly where it can); silent components are
+//   never synthesised; a frame whose samples have not changed keeps its result; and a voice's
+//   residual is reached from the previous one by subtracting and adding back only what
+//   changed (integer sums wrap and commute, so the order does not matter).
 class FastEngine final : public AnalysisEngine {
 public:
     // threads: 0 = every core.
@@ -56,11 +57,8 @@ public:
     ReuseCounts reuseCounts() const;
     // How the last job's levels were found.
     LevelCounts levelCounts() const;
-    // Bytes held for the whole-grid rows and coarse rows (reserved; only used rows are mapped).
+    // Bytes of the coarse scan's candidate rows kept for the job.
     std::size_t tableBytes() const;
-    // Computes every whole-grid row of the prepared job now: the most memory a job can map
-    // for them (for measuring; a job computes only the rows it meets).
-    void fillTables();
 
 private:
     struct Worker;
@@ -85,8 +83,6 @@ private:
     OscillatorTable table_;
     bool tableBuilt_ = false;
     CoarseCandidates coarse_;
-    // Whole-grid rows of the two coarsest grids.
-    std::array<GridRows, 2> grids_;
     FastJob job_;
     std::vector<std::int32_t> coarseIndices_;
     SearchLedger ledger_;

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "analysis/fast/coarse_candidates.h"
-#include "analysis/fast/grid_rows.h"
 #include "analysis/fast/kernel_set.h"
 #include "analysis/fine_estimator.h"
 
@@ -15,8 +14,7 @@ inline constexpr int kGridRanks = 7;
 // The exact shortcuts of the fast engine. All are on in use; each can be switched off to
 // measure what it saves (the output is the same either way).
 struct Shortcuts {
-    bool wholeGridRows = true;         // rows of the two coarsest grids kept for the job
-    bool estimateCorrelations = true;  // finer grids: amplitudes settled by bounded estimates
+    bool estimateCorrelations = true;  // amplitudes settled by bounded estimates
     bool skipSilentSyntheses = true;   // zero-amplitude components never synthesised
     bool skipUnchangedSearches = true; // a frame whose samples have not changed keeps its result
     bool estimateLevels = true;        // a level settled by a bounded estimate, else computed
@@ -29,9 +27,6 @@ struct FastJob {
     std::int32_t sampleRate = 44100;
     std::int32_t frameLength = 735;
     const CoarseCandidates* coarse = nullptr;
-    // By multiplier rank (see multiplierRank): the grid's whole-grid rows, or nullptr where
-    // the grid is too fine to keep whole.
-    std::array<GridRows*, kGridRanks> grids{};
     // gridRatio of multiplier 4^k times the coarse steps, k = 0 .. 6 (1 .. 4096).
     std::array<double, kGridRanks> ratios{};
 };

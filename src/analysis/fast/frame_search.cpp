@@ -11,8 +11,9 @@ namespace quillwave {
 ReuseCounts& ReuseCounts::operator+=(const ReuseCounts& o)
 {
     measured += o.measured;
-    gridRows += o.gridRows;
     estimated += o.estimated;
+    undecided += o.undecided;
+    winners += o.winners;
     computedRows += o.computedRows;
     skippedSyntheses += o.skippedSyntheses;
     syntheses += o.syntheses;
@@ -44,13 +45,12 @@ void FrameSearcher::loadSamples(const std::int32_t* residual, std::int32_t start
     absoluteSum_ = absoluteSum * (1 + 1e-12);
 }
 
-void FrameSearcher::exactSums(const FastJob& job, double step, double& re, double& im)
+void FrameSearcher::exactSums(const FastJob& job, double step, double& re, double& im) const
 {
-    double* row = spareRows_.data();
+    double* row = const_cast<double*>(spareRows_.data());
     job.kernels->candidateRows(&step, 1, job.frameLength, &row);
     const double* rows[1] = {row};
     job.kernels->correlateRows(rows, 1, samples_.data(), job.frameLength, &re, &im);
-    ++counts.computedRows;
 }
 
 Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, const Ladder& ladder)
@@ -69,9 +69,7 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
     double bestIm = 0.0;
     std::int32_t centre = ladder.multipliers[0] * coarseIndex;
     for (const std::int32_t multiplier : ladder.multipliers) {
-        const auto rank = static_cast<std::size_t>(multiplierRank(multiplier));
-        GridRows* grid = job.grids[rank];
-        const double ratio = job.ratios[rank];
+        const double ratio = job.ratios[static_cast<std::size_t>(multiplierRank(multiplier))];
 
         // The level's admissible candidates in index order.
         std::int32_t indices[kMaxLevelCandidates];
@@ -81,8 +79,7 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
             if (n < 0)
                 continue;
-            const bool inTable = grid != nullptr && n < grid->admissibleCount();
-            const double f = inTable ? grid->frequency(n) : gridFrequency(ratio, n);
+            const double f = gridFrequency(ratio, n);
             if (f > kFrequencyCeiling)
                 continue;
             indices[count] = n;
@@ -92,32 +89,12 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         }
         counts.measured += count;
 
-        // Their sums: exact from rows, or estimated; and their amplitudes, always exact.
+        // Their sums, estimated or exact; and their amplitudes, always exact.
         double re[kMaxLevelCandidates];
         double im[kMaxLevelCandidates];
         bool exact[kMaxLevelCandidates];
         std::int32_t amplitudes[kMaxLevelCandidates];
-        const bool tabled = grid != nullptr && indices[count - 1] < grid->admissibleCount();
-        if (tabled || !job.shortcuts.estimateCorrelations) {
-            const double* rows[kMaxLevelCandidates];
-            double* fresh[kMaxLevelCandidates];
-            for (int k = 0; k < count; ++k) {
-                double* spare = spareRows_.data() + static_cast<std::size_t>(k) * rowDoubles;
-                rows[k] = tabled ? grid->row(indices[k], *job.kernels, spare) : spare;
-                fresh[k] = spare;
-            }
-            if (tabled)
-                counts.gridRows += count;
-            else {
-                job.kernels->candidateRows(steps, count, m, fresh);
-                counts.computedRows += count;
-            }
-            job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
-            for (int k = 0; k < count; ++k) {
-                exact[k] = true;
-                amplitudes[k] = amplitudeFromSums(re[k], im[k], m);
-            }
-        } else {
+        if (job.shortcuts.estimateCorrelations) {
             job.kernels->estimateCorrelations(steps, count, samples_.data(), m, re, im);
             for (int k = 0; k < count; ++k) {
                 amplitudes[k] = settledAmplitude(re[k], im[k], bound, m);
@@ -126,9 +103,21 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
                     // Too near a boundary for the estimate to settle.
                     exactSums(job, steps[k], re[k], im[k]);
                     amplitudes[k] = amplitudeFromSums(re[k], im[k], m);
+                    ++counts.undecided;
                 } else {
                     ++counts.estimated;
                 }
+            }
+        } else {
+            double* rows[kMaxLevelCandidates];
+            for (int k = 0; k < count; ++k)
+                rows[k] = spareRows_.data() + static_cast<std::size_t>(k) * rowDoubles;
+            job.kernels->candidateRows(steps, count, m, rows);
+            job.kernels->correlateRows(rows, count, samples_.data(), m, re, im);
+            counts.computedRows += count;
+            for (int k = 0; k < count; ++k) {
+                exact[k] = true;
+                amplitudes[k] = amplitudeFromSums(re[k], im[k], m);
             }
         }
 
@@ -148,8 +137,10 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         centre = 4 * bestIndex; // the same frequency on the next, finer grid
     }
     // The phase kept is the last level's winner's, which its exact sums decide.
-    if (!bestExact)
+    if (!bestExact) {
         exactSums(job, bestStep, bestRe, bestIm);
+        ++counts.winners;
+    }
     return {bestAmplitude, frequencyE4Of(bestFrequency), measurementFromSums(bestRe, bestIm, m).phase};
 }
 

@@ -10,9 +10,10 @@ namespace quillwave {
 // What the shortcuts of the search saved, counted by candidate measurements and searches.
 struct ReuseCounts {
     std::int64_t measured = 0;         // candidates measured in all
-    std::int64_t gridRows = 0;         // measured with rows of the whole-grid tables
-    std::int64_t estimated = 0;        // settled by a bounded estimate
-    std::int64_t computedRows = 0;     // measured with rows computed for them
+    std::int64_t estimated = 0;        // amplitudes settled by a bounded estimate
+    std::int64_t undecided = 0;        // amplitudes the estimate left open, computed exactly
+    std::int64_t winners = 0;          // last winners computed exactly for their phase
+    std::int64_t computedRows = 0;     // measured exactly with rows (estimates switched off)
     std::int64_t skippedSyntheses = 0; // zero-amplitude components not synthesised
     std::int64_t syntheses = 0;        // components synthesised
     std::int64_t searches = 0;         // frame searches run
@@ -21,10 +22,9 @@ struct ReuseCounts {
     ReuseCounts& operator+=(const ReuseCounts& o);
 };
 
-// One worker's frame search: the steps and the results of the reference search. A level on
-// one of the whole-grid tables correlates its rows; on the finer grids the candidates'
-// amplitudes are settled by bounded estimates where the bound allows, and computed exactly
-// where it does not; the final level's winner, whose phase is kept, is always computed exactly.
+// One worker's frame search: the steps and the results of the reference search. The
+// candidates' amplitudes are settled by bounded estimates where the bound allows, and computed
+// exactly where it does not; the last level's winner, whose phase is kept, always is.
 class FrameSearcher {
 public:
     // Sizes the buffers for the job's frame length.
@@ -46,7 +46,7 @@ public:
 
 private:
     // The exact correlation sums with one candidate, computed through a row of its own.
-    void exactSums(const FastJob& job, double step, double& re, double& im);
+    void exactSums(const FastJob& job, double step, double& re, double& im) const;
 
     std::int32_t frameLength_ = 0;
     std::vector<double> samples_;
