@@ -29,12 +29,22 @@ double rotationError(double reseed)
 double correlationEstimateBound(double absoluteSum, std::int32_t frameLength, double largestStep)
 {
     const double m = frameLength;
-    // The rotation turns by the exact step while the running angle collects its roundings,
+    const double reseed = kCorrelationReseed;
+    // At a restart the cosine (and sine) comes from the primitive, and the next one from a
+    // rotation of it by the primitive's cosine and sine of the step.
+    const double start = kPrimitiveError;
+    const double second = 2 * std::sqrt(2.0) * kPrimitiveError + 3 * kRounding;
+    // The three-term recurrence passes a start error on at most n + 1 times over after n
+    // steps (|U(n)| <= n + 1 for the Chebyshev polynomials of the second kind), and each step
+    // adds, at most, twice its coefficient's error and three roundings, passed on likewise.
+    const double perStep = 2 * kPrimitiveError + 3 * kRounding * 1.01;
+    const double recurrence = (reseed + 1) * (start + second) + perStep * reseed * (reseed + 1) / 2;
+    // The recurrence follows the exact angle while the running angle collects its roundings,
     // half an ulp a step, since the last restart.
     const double largestAngle = m * largestStep * 1.01 + 1;
-    const double drift = kCorrelationReseed * largestAngle * kRounding;
+    const double drift = reseed * largestAngle * kRounding;
     // Against the primitive's cosine (or sine) of the running angle.
-    const double fromPrimitive = rotationError(kCorrelationReseed) + drift + kPrimitiveError;
+    const double fromPrimitive = recurrence + drift + kPrimitiveError;
     // Each product and each addition rounds in both sums; the running sum never exceeds the
     // absolute sum (a little more, by the cosines' error).
     const double products = absoluteSum * (fromPrimitive + 2 * kRounding * (1 + fromPrimitive));

@@ -32,7 +32,7 @@ struct CoarseSumsInput {
 inline constexpr int kMaxCoarseFrames = 4;
 
 // The correlation estimate takes an exact sine and cosine afresh this often.
-inline constexpr std::int32_t kCorrelationReseed = 64;
+inline constexpr std::int32_t kCorrelationReseed = 128;
 // The level estimate takes an exact sine and cosine afresh this often.
 inline constexpr std::int32_t kLevelReseed = 512;
 

@@ -17,6 +17,9 @@ struct Lanes {
     static V add(V a, V b) { return _mm512_add_pd(a, b); }
     static V mul(V a, V b) { return _mm512_mul_pd(a, b); }
     static V sub(V a, V b) { return _mm512_sub_pd(a, b); }
+    // a x b + c, fused where the width has it. Only estimates use it: their bounds allow for
+    // a rounding after the product, which fusing only leaves out.
+    static V mulAdd(V a, V b, V c) { return _mm512_fmadd_pd(a, b, c); }
     static V abs(V a) { return _mm512_abs_pd(a); }
 
     // The trig primitive's vector forms: the same SLEEF functions, the same bits per lane.

@@ -20,6 +20,9 @@ struct Lanes {
     static V add(V a, V b) { return a + b; }
     static V mul(V a, V b) { return a * b; }
     static V sub(V a, V b) { return a - b; }
+    // a x b + c, fused where the width has it. Only estimates use it: their bounds allow for
+    // a rounding after the product, which fusing only leaves out.
+    static V mulAdd(V a, V b, V c) { return a * b + c; }
     static V abs(V a) { return std::fabs(a); }
 
     static void sinCos(V angle, V& sines, V& cosines)
