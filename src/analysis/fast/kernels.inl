@@ -375,85 +375,94 @@ void levelEstimate(const double* amplitudes, const double* steps, const double* 
     Lanes::store(sums, sum);
 }
 
-// Estimates of the correlation sums correlateRows would give for the rows of `count` (at
-// most nine) angle steps, without the rows: lanes take candidates. Every kCorrelationReseed
-// samples each lane takes an exact sine and cosine of its running angle and of the angle one
-// step on (by a rotation); from there the three-term recurrence y(n+1) = 2 cos(step) y(n) -
-// y(n-1) carries both, two multiplications a sample instead of the rotation's four.
-// correlationEstimateBound says how far the sums can be off.
-template <typename L, int K>
-void estimateFixed(const double* steps, int count, const double* samples, std::int32_t length, double* re,
-                   double* im)
-{
+// The estimate of one vector of candidates (see estimateCorrelations): every
+// kCorrelationReseed samples an exact sine and cosine of the running angle and of the angle
+// one step on (by a rotation); from there the three-term recurrence y(n+1) = 2 cos(step) y(n)
+// - y(n-1) carries both, two multiplications a sample instead of a rotation's four.
+template <typename L>
+struct EstimateChain {
     using W = typename L::V;
-    constexpr int kWidth = L::kCount;
-    W step[K];
-    W wc[K];
-    W ws[K];
-    W twice[K]; // 2 cos(step)
-    W angle[K];
-    W sumCos[K];
-    W sumSin[K];
-    W cs[K];
-    W sn[K];
-    W nextCos[K];
-    W nextSin[K];
-    for (int v = 0; v < K; ++v) {
-        double laneSteps[kWidth] = {};
-        for (int k = v * kWidth; k < count && k < (v + 1) * kWidth; ++k)
-            laneSteps[k - v * kWidth] = steps[k];
-        step[v] = L::load(laneSteps);
-        L::sinCos(step[v], ws[v], wc[v]);
-        twice[v] = L::add(wc[v], wc[v]);
-        angle[v] = L::broadcast(0.0);
-        sumCos[v] = L::broadcast(0.0);
-        sumSin[v] = L::broadcast(0.0);
+    W step, wc, ws, twice, angle, sumCos, sumSin, cs, sn, nextCos, nextSin;
+
+    void begin(const double* steps, int count)
+    {
+        double laneSteps[L::kCount] = {};
+        for (int k = 0; k < count && k < L::kCount; ++k)
+            laneSteps[k] = steps[k];
+        step = L::load(laneSteps);
+        L::sinCos(step, ws, wc);
+        twice = L::add(wc, wc);
+        angle = L::broadcast(0.0);
+        sumCos = L::broadcast(0.0);
+        sumSin = L::broadcast(0.0);
     }
+    void restart()
+    {
+        L::sinCos(angle, sn, cs);
+        nextCos = L::sub(L::mul(cs, wc), L::mul(sn, ws));
+        nextSin = L::add(L::mul(sn, wc), L::mul(cs, ws));
+    }
+    void take(double sample)
+    {
+        const W x = L::broadcast(sample);
+        sumCos = L::mulAdd(cs, x, sumCos);
+        sumSin = L::mulAdd(sn, x, sumSin);
+        angle = L::add(angle, step);
+        const W c = L::sub(L::mul(twice, nextCos), cs);
+        const W s = L::sub(L::mul(twice, nextSin), sn);
+        cs = nextCos;
+        sn = nextSin;
+        nextCos = c;
+        nextSin = s;
+    }
+    void end(int count, double* re, double* im) const
+    {
+        double laneRe[L::kCount];
+        double laneIm[L::kCount];
+        L::store(laneRe, sumCos);
+        L::store(laneIm, sumSin);
+        for (int k = 0; k < count && k < L::kCount; ++k) {
+            re[k] = laneRe[k];
+            im[k] = laneIm[k];
+        }
+    }
+};
+
+// K vectors side by side, so that their recurrences, each a chain, overlap: `count`
+// candidates, the last vector's lanes past them idle.
+template <int K>
+void estimateSideBySide(const double* steps, int count, const double* samples, std::int32_t length, double* re,
+                        double* im)
+{
+    EstimateChain<Lanes> vectors[K];
+    for (int v = 0; v < K; ++v)
+        vectors[v].begin(steps + v * kLanes, count - v * kLanes);
     for (std::int32_t start = 0; start < length; start += kCorrelationReseed) {
         const std::int32_t end = length - start < kCorrelationReseed ? length : start + kCorrelationReseed;
-        for (int v = 0; v < K; ++v) {
-            L::sinCos(angle[v], sn[v], cs[v]);
-            nextCos[v] = L::sub(L::mul(cs[v], wc[v]), L::mul(sn[v], ws[v]));
-            nextSin[v] = L::add(L::mul(sn[v], wc[v]), L::mul(cs[v], ws[v]));
-        }
-        for (std::int32_t n = start; n < end; ++n) {
-            const W x = L::broadcast(samples[n]);
-            for (int v = 0; v < K; ++v) {
-                sumCos[v] = L::mulAdd(cs[v], x, sumCos[v]);
-                sumSin[v] = L::mulAdd(sn[v], x, sumSin[v]);
-                angle[v] = L::add(angle[v], step[v]);
-                const W c = L::sub(L::mul(twice[v], nextCos[v]), cs[v]);
-                const W s = L::sub(L::mul(twice[v], nextSin[v]), sn[v]);
-                cs[v] = nextCos[v];
-                sn[v] = nextSin[v];
-                nextCos[v] = c;
-                nextSin[v] = s;
-            }
-        }
+        for (int v = 0; v < K; ++v)
+            vectors[v].restart();
+        for (std::int32_t n = start; n < end; ++n)
+            for (int v = 0; v < K; ++v)
+                vectors[v].take(samples[n]);
     }
-    for (int v = 0; v < K; ++v) {
-        double laneRe[kWidth];
-        double laneIm[kWidth];
-        L::store(laneRe, sumCos[v]);
-        L::store(laneIm, sumSin[v]);
-        for (int k = v * kWidth; k < count && k < (v + 1) * kWidth; ++k) {
-            re[k] = laneRe[k - v * kWidth];
-            im[k] = laneIm[k - v * kWidth];
-        }
-    }
+    for (int v = 0; v < K; ++v)
+        vectors[v].end(count - v * kLanes, re + v * kLanes, im + v * kLanes);
 }
 
+// Estimates of the correlation sums correlateRows would give for the rows of `count` (at
+// most nine) angle steps, without the rows: lanes take candidates. correlationEstimateBound
+// says how far the sums can be off. (A ninth candidate on a lane of its own beside one full
+// vector was tried: its lone recurrence, a chain of its own, made the whole slower.)
 void estimateCorrelations(const double* steps, int count, const double* samples, std::int32_t length, double* re,
                           double* im)
 {
-    using L = Lanes;
-    // Up to three vectors side by side, so that their rotations, each a chain, overlap.
-    for (int first = 0; first < count; first += 3 * L::kCount) {
-        const int part = count - first < 3 * L::kCount ? count - first : 3 * L::kCount;
-        switch ((part + L::kCount - 1) / L::kCount) {
-        case 1: estimateFixed<L, 1>(steps + first, part, samples, length, re + first, im + first); break;
-        case 2: estimateFixed<L, 2>(steps + first, part, samples, length, re + first, im + first); break;
-        default: estimateFixed<L, 3>(steps + first, part, samples, length, re + first, im + first); break;
+    // Up to three vectors at a time: enough to overlap the chains, few enough for the registers.
+    for (int first = 0; first < count; first += 3 * kLanes) {
+        const int part = count - first < 3 * kLanes ? count - first : 3 * kLanes;
+        switch ((part + kLanes - 1) / kLanes) {
+        case 1: estimateSideBySide<1>(steps + first, part, samples, length, re + first, im + first); break;
+        case 2: estimateSideBySide<2>(steps + first, part, samples, length, re + first, im + first); break;
+        default: estimateSideBySide<3>(steps + first, part, samples, length, re + first, im + first); break;
         }
     }
 }
