@@ -31,18 +31,21 @@ std::int32_t amplitudeFromSums(double re, double im, std::int32_t frameLength)
     return truncToInt32(2 * std::sqrt(re * re + im * im) / frameLength);
 }
 
-Measurement measurementFromSums(double re, double im, std::int32_t frameLength)
+double phaseBeforeCut(double re, double im)
 {
-    const std::int32_t m = frameLength;
     im = -im;
-
     // A zero real sum stands for a quarter turn instead of dividing by zero.
     const double ratio = re == 0 ? 4294967295.0 : im / re;
     const double offset = re < 0 ? 16384 : 49152;
-    Measurement result;
-    result.amplitude = amplitudeFromSums(re, im, m);
     // Into the quadrant, plus a quarter turn: the cosine found is re-created as a sine.
-    result.phase = truncToInt32(std::atan(ratio) / 3.1415926535898 / 2 * 65536 + 65536.5 - offset) & 65535;
+    return std::atan(ratio) / 3.1415926535898 / 2 * 65536 + 65536.5 - offset;
+}
+
+Measurement measurementFromSums(double re, double im, std::int32_t frameLength)
+{
+    Measurement result;
+    result.amplitude = amplitudeFromSums(re, im, frameLength);
+    result.phase = truncToInt32(phaseBeforeCut(re, im)) & 65535;
     return result;
 }
 

@@ -36,6 +36,10 @@ inline std::int32_t frequencyE4Of(double frequency) { return truncToInt32(freque
 // The amplitude that the correlation sums stand for (residual sample units).
 std::int32_t amplitudeFromSums(double re, double im, std::int32_t frameLength);
 
+// The phase that the correlation sums stand for, in 1/65536 of a turn, before it is cut to
+// an integer and wrapped into 0..65535.
+double phaseBeforeCut(double re, double im);
+
 // The amplitude and phase that the correlation sums stand for: re with the cosines, im with
 // the sines, as accumulated (im not yet negated).
 Measurement measurementFromSums(double re, double im, std::int32_t frameLength);
