@@ -202,15 +202,16 @@ int main(int argc, char** argv)
         std::printf("  coarse scan %.3f s, fine search %.3f s, sweeps %.3f s, level pass %.3f s\n", times.coarseScan,
                     times.fineSearch, times.sweeps, times.levelPass);
         std::printf("  candidates: %lld measured, %.3f%% settled by their estimates, %lld left open and computed "
-                    "exactly; %lld last winners computed exactly for their phase\n",
+                    "exactly; %lld phases of last winners left open\n",
                     static_cast<long long>(reuse.measured), percent(reuse.estimated, reuse.measured),
                     static_cast<long long>(reuse.undecided), static_cast<long long>(reuse.winners));
         std::printf("  syntheses: %lld done, %lld silent ones skipped; frame searches: %lld run, %lld skipped "
                     "(samples unchanged since the last pass)\n",
                     static_cast<long long>(reuse.syntheses), static_cast<long long>(reuse.skippedSyntheses),
                     static_cast<long long>(reuse.searches), static_cast<long long>(reuse.skippedSearches));
-        std::printf("  levels: %lld settled by the bounded estimate, %lld computed in full\n",
-                    static_cast<long long>(levels.estimated), static_cast<long long>(levels.computed));
+        std::printf("  levels: %lld settled by the bounded estimate, %lld computed in full, %lld silent\n",
+                    static_cast<long long>(levels.estimated), static_cast<long long>(levels.computed),
+                    static_cast<long long>(levels.silent));
 
         if (savings && length == lengths.front()) {
             // Each exact shortcut switched off in turn: what it saves on this signal. The tables are

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/fast/kernel_set.h"
+#include "analysis/fixed_point.h"
 #include "analysis/fine_estimator.h"
 #include "analysis/level_pass.h"
 
@@ -64,6 +65,28 @@ std::int32_t settledAmplitude(double re, double im, double bound, std::int32_t f
     const std::int32_t low = amplitudeFromSums(nearRe, nearIm, frameLength);
     const std::int32_t high = amplitudeFromSums(std::fabs(re) + widen, std::fabs(im) + widen, frameLength);
     return low == high ? low : -1;
+}
+
+std::int32_t settledPhase(double re, double im, double bound)
+{
+    const double widen = bound + (std::fabs(re) + std::fabs(im)) * 4 * kRounding;
+    // With the real sum's sign open, so is the quadrant.
+    if (std::fabs(re) <= widen)
+        return -1;
+    // The phase grows with the ratio of the sums, which over the box is largest and smallest
+    // at its corners (for a fixed sign of the real sum it moves one way with each sum). A
+    // last small widening covers the arctangent's own rounding.
+    double low = 1e300;
+    double high = -1e300;
+    for (const double r : {re - widen, re + widen}) {
+        for (const double i : {im - widen, im + widen}) {
+            const double phase = phaseBeforeCut(r, i);
+            low = std::min(low, phase);
+            high = std::max(high, phase);
+        }
+    }
+    const std::int32_t first = truncToInt32(low - 1e-9);
+    return first == truncToInt32(high + 1e-9) ? (first & 65535) : -1;
 }
 
 double levelEstimateBound(double amplitudeSum, double largestStep, double largestStart, int slotCount,

@@ -17,6 +17,10 @@ double correlationEstimateBound(double absoluteSum, std::int32_t frameLength, do
 // (re, im), or -1 when they do not all give the same.
 std::int32_t settledAmplitude(double re, double im, double bound, std::int32_t frameLength);
 
+// The phase (as measurementFromSums gives it) of every pair of sums within `bound` of
+// (re, im), or -1 when they do not all give the same.
+std::int32_t settledPhase(double re, double im, double bound);
+
 // How far the level estimate's sum for one voice (KernelSet::levelEstimate) can lie from
 // the exact sum (KernelSet::levelSums, the reference's arithmetic): the estimated sines' error
 // against the primitive's over every sample, weighted by the amplitudes, plus what rounding

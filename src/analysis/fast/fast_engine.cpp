@@ -68,6 +68,7 @@ LevelCounts FastEngine::levelCounts() const
     for (const Worker& w : *workers_) {
         total.estimated += w.levels.estimated;
         total.computed += w.levels.computed;
+        total.silent += w.levels.silent;
     }
     return total;
 }

@@ -136,12 +136,15 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         }
         centre = 4 * bestIndex; // the same frequency on the next, finer grid
     }
-    // The phase kept is the last level's winner's, which its exact sums decide.
-    if (!bestExact) {
+    // The phase kept is the last level's winner's: settled by its estimate where the bound
+    // allows, else decided by its exact sums.
+    std::int32_t phase = bestExact ? measurementFromSums(bestRe, bestIm, m).phase : settledPhase(bestRe, bestIm, bound);
+    if (phase < 0) {
         exactSums(job, bestStep, bestRe, bestIm);
+        phase = measurementFromSums(bestRe, bestIm, m).phase;
         ++counts.winners;
     }
-    return {bestAmplitude, frequencyE4Of(bestFrequency), measurementFromSums(bestRe, bestIm, m).phase};
+    return {bestAmplitude, frequencyE4Of(bestFrequency), phase};
 }
 
 void FrameSearcher::searchFrame(const FastJob& job, std::int32_t* residual, std::int32_t start,

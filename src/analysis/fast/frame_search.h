@@ -12,7 +12,7 @@ struct ReuseCounts {
     std::int64_t measured = 0;         // candidates measured in all
     std::int64_t estimated = 0;        // amplitudes settled by a bounded estimate
     std::int64_t undecided = 0;        // amplitudes the estimate left open, computed exactly
-    std::int64_t winners = 0;          // last winners computed exactly for their phase
+    std::int64_t winners = 0;          // last winners whose phase the estimate left open
     std::int64_t computedRows = 0;     // measured exactly with rows (estimates switched off)
     std::int64_t skippedSyntheses = 0; // zero-amplitude components not synthesised
     std::int64_t syntheses = 0;        // components synthesised
@@ -23,8 +23,8 @@ struct ReuseCounts {
 };
 
 // One worker's frame search: the steps and the results of the reference search. The
-// candidates' amplitudes are settled by bounded estimates where the bound allows, and computed
-// exactly where it does not; the last level's winner, whose phase is kept, always is.
+// candidates' amplitudes, and the last winner's phase, are settled by bounded estimates where
+// the bound allows, and computed exactly where it does not.
 class FrameSearcher {
 public:
     // Sizes the buffers for the job's frame length.

@@ -17,7 +17,7 @@ void measureLevels(const KernelSet& kernels, const Shortcuts& shortcuts, const L
     if (slots == 0) {
         for (int l = 0; l < count; ++l)
             levels[l] = levelFromSum(0.0);
-        counts.computed += count;
+        counts.silent += count;
         return;
     }
 

@@ -17,6 +17,7 @@ struct LevelChain {
 struct LevelCounts {
     std::int64_t estimated = 0; // levels the bounded estimate settled
     std::int64_t computed = 0;  // levels computed in full
+    std::int64_t silent = 0;    // voices without a non-silent component: level 0 at once
 };
 
 // The levels of up to one vector's lanes of voices (the kernels' levelLanes), as the
