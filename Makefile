@@ -41,8 +41,10 @@ dev-deps:
 	@scripts/install-deps.sh --dev
 
 # The whole suite under AddressSanitizer (leak checking on) and UndefinedBehaviorSanitizer.
+# Not detect_stack_use_after_return: its substitute stack frames lack the 64-byte alignment
+# that the AVX-512 kernels' frames get from the compiler, so an aligned store there faults.
 ASAN_BUILD ?= build-asan
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 $(ASAN_BUILD)/CMakeCache.txt:
