@@ -95,7 +95,6 @@ void FastEngine::prepareJob(const FrameGeometry& geometry)
     job_.kernels = kernels_;
     job_.sampleRate = geometry.sampleRate;
     job_.frameLength = geometry.frameLength;
-    job_.coarse = &coarse_;
     for (std::size_t rank = 0; rank < job_.ratios.size(); ++rank)
         job_.ratios[rank] = gridRatio(kCoarseStepsPerSpan << (2 * rank));
 

@@ -2,7 +2,6 @@
 #include <array>
 #include <cstdint>
 
-#include "analysis/fast/coarse_candidates.h"
 #include "analysis/fast/kernel_set.h"
 #include "analysis/fine_estimator.h"
 
@@ -26,7 +25,6 @@ struct FastJob {
     const KernelSet* kernels = nullptr;
     std::int32_t sampleRate = 44100;
     std::int32_t frameLength = 735;
-    const CoarseCandidates* coarse = nullptr;
     // gridRatio of multiplier 4^k times the coarse steps, k = 0 .. 6 (1 .. 4096).
     std::array<double, kGridRanks> ratios{};
 };

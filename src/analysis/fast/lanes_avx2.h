@@ -40,7 +40,6 @@ struct Lanes {
         _mm256_storeu_pd(p + 4, _mm256_permute2f128_pd(even, odd, 0x31));
     }
 
-    static void truncateStore(std::int32_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm256_cvttpd_epi32(v)); }
     static void subtractInts(std::int32_t* samples, V values)
     {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples));
@@ -50,10 +49,6 @@ struct Lanes {
     {
         const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(samples), _mm_add_epi32(s, _mm256_cvttpd_epi32(values)));
-    }
-    static V fromInts(const std::int32_t* p)
-    {
-        return _mm256_cvtepi32_pd(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
     }
 };
 

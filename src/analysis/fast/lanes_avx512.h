@@ -40,8 +40,6 @@ struct Lanes {
         _mm512_storeu_pd(p + 8, _mm512_permutex2var_pd(cosines, high, sines));
     }
 
-    // Cut toward zero; out of range gives INT32_MIN, as the scalar conversion helper does.
-    static void truncateStore(std::int32_t* p, V v) { _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), _mm512_cvttpd_epi32(v)); }
     // samples[i] -= (or +=) values[i], wrapping.
     static void subtractInts(std::int32_t* samples, V values)
     {
@@ -52,10 +50,6 @@ struct Lanes {
     {
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(samples));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(samples), _mm256_add_epi32(s, _mm512_cvttpd_epi32(values)));
-    }
-    static V fromInts(const std::int32_t* p)
-    {
-        return _mm512_cvtepi32_pd(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
     }
 };
 

@@ -45,7 +45,6 @@ struct Lanes {
         *samples = static_cast<std::int32_t>(static_cast<std::uint32_t>(*samples) +
                                              static_cast<std::uint32_t>(truncToInt32(values)));
     }
-    static V fromInts(const std::int32_t* p) { return static_cast<double>(*p); }
 };
 
 // The coarse scan has no 16-bit lanes here: it runs sample by sample.
