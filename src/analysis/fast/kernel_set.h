@@ -36,9 +36,10 @@ inline constexpr std::int32_t kCorrelationReseed = 128;
 // The level estimate takes an exact sine and cosine afresh this often.
 inline constexpr std::int32_t kLevelReseed = 512;
 
-// The vector kernels of the fast engine at one width. Every kernel gives the same bits at
-// every width: lanes run side by side over independent sums or element-wise work, and no
-// sum is ever split or reordered.
+// The vector kernels of the fast engine at one width. Every kernel but the estimates gives
+// the same bits at every width: lanes run side by side over independent sums or element-wise
+// work, and no sum is ever split or reordered. The estimates differ from width to width
+// within their bounds, and only ever settle what every value within the bound agrees on.
 struct KernelSet {
     SimdWidth width;
 

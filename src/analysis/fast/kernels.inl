@@ -4,7 +4,8 @@
 //
 // Exactness: a sum is always carried in one lane from its first term to its last; lanes
 // only ever hold independent sums or element-wise values. Multiply and add stay separate
-// instructions (the build forbids contraction).
+// instructions (the build forbids contraction), except in the estimates, whose bounds allow
+// for the rounding a fused multiply-add leaves out.
 //
 // Nothing from a shared header is called here (an inline function compiled with these
 // flags could be picked by the linker for baseline code).
