@@ -59,8 +59,17 @@ std::vector<std::int32_t> generateSignal(double seconds, int sampleRate)
     return out;
 }
 
+// Processor time of the whole process so far (every thread), in seconds.
+double processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 struct Run {
     double seconds = 0;
+    double processor = 0; // processor seconds spent meanwhile
     std::vector<Component> components;
     std::vector<FrameRecord> records;
 };
@@ -80,11 +89,13 @@ Run runEngine(AnalysisEngine& engine, const std::vector<std::int32_t>& samples, 
     const FrameGeometry geometry = makeFrameGeometry(sampleRate, framesPerSecond, staggered, n);
 
     Run run;
+    const double processorStart = processorSeconds();
     const Clock::time_point start = Clock::now();
     engine.prepareJob(geometry);
     engine.runAnalysisPasses(geometry, passes, signal, *store, progress);
     engine.runLevelPass(geometry, *store, *records, progress);
     run.seconds = secondsSince(start);
+    run.processor = processorSeconds() - processorStart;
     for (std::int32_t g = 0; g < geometry.frameCount; ++g) {
         for (int v = 0; v < kVoiceCount; ++v)
             for (int s = 0; s < kSlotsPerVoice; ++s)
@@ -199,6 +210,8 @@ int main(int argc, char** argv)
         const double fastRate = fastRun.seconds / length;
         std::printf("fast engine:      %8.3f s for %.3g s of audio = %.3f s per second of audio\n", fastRun.seconds,
                     length, fastRate);
+        // Other work on the machine shows here: fewer cores than threads means it was busy.
+        std::printf("  its threads got %.2f cores on average\n", fastRun.processor / fastRun.seconds);
         std::printf("  coarse scan %.3f s, fine search %.3f s, sweeps %.3f s, level pass %.3f s\n", times.coarseScan,
                     times.fineSearch, times.sweeps, times.levelPass);
         std::printf("  candidates: %lld measured, %.3f%% settled by their estimates, %lld left open and computed "
