@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,9 +93,8 @@ TEST(ReadWholeFile, OpenFailuresHaveTheirMessagesAndNeverBlock)
         TempDir dir;
         WorkPool pool;
         const std::string path = c.makePath(dir);
-        const auto started = std::chrono::steady_clock::now();
+        // A FIFO or device that blocked would hang here rather than fail.
         const FileBlock file = readWholeFile(pool, path, 4096);
-        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
         EXPECT_EQ(file.message, c.message);
         EXPECT_EQ(file.block, nullptr);
         EXPECT_EQ(pool.liveBlocks(), 0);
