@@ -2,7 +2,7 @@
 #   make sample   installs what is missing, builds, converts the bundled sample
 #   make test     installs what is missing, builds and runs the whole test suite
 #   make bench    times the fast engine against the reference on generated 1 s and 10 s signals
-# Hardening (installs clang and the sanitizer runtimes with scripts/install-deps.sh --dev):
+# Hardening (make fuzz installs clang and its sanitizer runtimes with scripts/install-deps.sh --dev):
 #   make sanitize                builds build-asan and runs the whole suite under ASan + UBSan
 #   make fuzz FUZZ_SECONDS=N     fuzzes the input path for N seconds on one core
 #   make fuzz-merge              folds what fuzzing found into fuzz/corpus, minimised
@@ -50,7 +50,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_check
 $(ASAN_BUILD)/CMakeCache.txt:
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLWAVE_SANITIZE=ON
 
-sanitize: dev-deps $(ASAN_BUILD)/CMakeCache.txt
+sanitize: deps $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS)
 
