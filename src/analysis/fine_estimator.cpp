@@ -60,12 +60,10 @@ Component refineComponent(const double* reversed, std::int32_t frameLength, std:
         const double ratio = gridRatio(multiplier * kCoarseStepsPerSpan);
         bestAmplitude = -1;
         std::int32_t bestIndex = centre; // always replaced: the centre itself is admissible
-        for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
-            if (n < 0)
-                continue;
-            const double f = gridFrequency(ratio, n);
-            if (f > kFrequencyCeiling)
-                continue;
+        const LevelCandidates level = levelCandidates(centre, ratio);
+        for (int k = 0; k < level.count; ++k) {
+            const std::int32_t n = level.indices[k];
+            const double f = level.frequencies[k];
             const Measurement m = evaluateCandidate(reversed, frameLength, sampleRate, f);
             if (m.amplitude > bestAmplitude) {
                 bestAmplitude = m.amplitude;

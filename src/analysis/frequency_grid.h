@@ -21,4 +21,29 @@ inline double gridFrequency(double ratio, std::int32_t index)
     return std::pow(ratio, static_cast<double>(index)) * kBaseFrequency;
 }
 
+// One level of the fine search measures the grid indices centre - 4 .. centre + 4 that are
+// admissible (not negative, at most 8000 Hz), in rising order.
+inline constexpr int kLevelWidth = 9;
+struct LevelCandidates {
+    int count = 0;
+    std::int32_t indices[kLevelWidth];
+    double frequencies[kLevelWidth];
+};
+
+inline LevelCandidates levelCandidates(std::int32_t centre, double ratio)
+{
+    LevelCandidates level;
+    for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
+        if (n < 0)
+            continue;
+        const double f = gridFrequency(ratio, n);
+        if (f > kFrequencyCeiling)
+            continue;
+        level.indices[level.count] = n;
+        level.frequencies[level.count] = f;
+        ++level.count;
+    }
+    return level;
+}
+
 } // namespace quillwave

@@ -72,21 +72,13 @@ Component FrameSearcher::refine(const FastJob& job, std::int32_t coarseIndex, co
         const double ratio = job.ratios[static_cast<std::size_t>(multiplierRank(multiplier))];
 
         // The level's admissible candidates in index order.
-        std::int32_t indices[kMaxLevelCandidates];
-        double frequencies[kMaxLevelCandidates];
+        const LevelCandidates level = levelCandidates(centre, ratio);
+        const std::int32_t* indices = level.indices;
+        const double* frequencies = level.frequencies;
+        const int count = level.count;
         double steps[kMaxLevelCandidates];
-        int count = 0;
-        for (std::int32_t n = centre - 4; n <= centre + 4; ++n) {
-            if (n < 0)
-                continue;
-            const double f = gridFrequency(ratio, n);
-            if (f > kFrequencyCeiling)
-                continue;
-            indices[count] = n;
-            frequencies[count] = f;
-            steps[count] = candidateStep(f, job.sampleRate);
-            ++count;
-        }
+        for (int k = 0; k < count; ++k)
+            steps[k] = candidateStep(frequencies[k], job.sampleRate);
         counts.measured += count;
 
         // Their sums, estimated or exact; and their amplitudes, always exact.

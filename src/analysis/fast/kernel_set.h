@@ -3,11 +3,12 @@
 
 #include "analysis/fast/simd_width.h"
 #include "analysis/frame_geometry.h"
+#include "analysis/frequency_grid.h"
 
 namespace quillwave {
 
 // A level of the fine search measures at most nine candidates.
-inline constexpr int kMaxLevelCandidates = 9;
+inline constexpr int kMaxLevelCandidates = kLevelWidth;
 // Vector loops run over whole vectors of the widest width; buffers they write are padded
 // to this many elements so the last vector stays inside.
 inline constexpr std::int32_t kLanePadding = 8;
