@@ -70,5 +70,25 @@ TEST(Cli, ConvertsEveryFileAndReportsEach)
     EXPECT_NE(dump.out.find("4 frames at 60 per second"), std::string::npos) << dump.out;
 }
 
+TEST(Cli, CtrlCCancelsAndWritesNothing)
+{
+    test::TempDir dir;
+    test::WaveSpec spec;
+    spec.samples = test::sineSamples(30 * 44100, 44100, {{440.0, 8000.0}, {3100.0, 2000.0}});
+    test::writeFile(dir / "long.wav", test::makeWave(spec));
+    const std::vector<std::uint8_t> previous = {'o', 'l', 'd'};
+    test::writeFile(dir / "long.dat", previous);
+
+    // Half a second into thirty seconds of audio: the conversion is far from done.
+    const std::string command = "timeout --preserve-status -s INT 0.5 " + std::string(QUILLWAVE_CLI) +
+                                " convert " + (dir / "long.wav").string() + " > " + (dir / "out.txt").string();
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    const auto out = test::readFile(dir / "out.txt");
+    EXPECT_NE(std::string(out.begin(), out.end()).find(messages::kAborted), std::string::npos);
+    EXPECT_EQ(test::readFile(dir / "long.dat"), previous);
+}
+
 } // namespace
 } // namespace quillwave
