@@ -47,9 +47,9 @@ TEST(Cli, UsageErrorsExitWithTwo)
 TEST(Cli, ConvertsEveryFileAndReportsEach)
 {
     test::TempDir dir;
-    test::WaveSpec spec;
-    spec.samples = test::sineSamples(2205, 44100, {{440.0, 8000.0}, {1250.0, 3000.0}});
-    test::writeFile(dir / "a.wav", test::makeWave(spec));
+    test::WaveSpec waveSpec;
+    waveSpec.samples = test::sineSamples(2205, 44100, {{440.0, 8000.0}, {1250.0, 3000.0}});
+    test::writeFile(dir / "a.wav", test::makeWave(waveSpec));
     test::writeFile(dir / "bad.wav", {1, 2, 3});
 
     const std::string a = (dir / "a.wav").string();
@@ -73,9 +73,9 @@ TEST(Cli, ConvertsEveryFileAndReportsEach)
 TEST(Cli, CtrlCCancelsAndWritesNothing)
 {
     test::TempDir dir;
-    test::WaveSpec spec;
-    spec.samples = test::sineSamples(30 * 44100, 44100, {{440.0, 8000.0}, {3100.0, 2000.0}});
-    test::writeFile(dir / "long.wav", test::makeWave(spec));
+    test::WaveSpec waveSpec;
+    waveSpec.samples = test::sineSamples(30 * 44100, 44100, {{440.0, 8000.0}, {3100.0, 2000.0}});
+    test::writeFile(dir / "long.wav", test::makeWave(waveSpec));
     const std::vector<std::uint8_t> previous = {'o', 'l', 'd'};
     test::writeFile(dir / "long.dat", previous);
 

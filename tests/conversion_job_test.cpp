@@ -31,10 +31,10 @@ protected:
 
     static void writeTone(const fs::path& path, std::uint32_t rate)
     {
-        test::WaveSpec spec;
-        spec.sampleRate = rate;
-        spec.samples = test::sineSamples(static_cast<int>(rate), rate, {{440.0, 8000.0}});
-        test::writeFile(path, test::makeWave(spec));
+        test::WaveSpec waveSpec;
+        waveSpec.sampleRate = rate;
+        waveSpec.samples = test::sineSamples(static_cast<int>(rate), rate, {{440.0, 8000.0}});
+        test::writeFile(path, test::makeWave(waveSpec));
     }
 
     // Every frame unit ends with a progress check; the pump runs `action` at check `n`.

@@ -302,9 +302,9 @@ TEST_F(JobFaults, CancelAtEveryCheckOfBothPhases)
 // check of a job of 15 frames stops it between batches of both phases, on two threads.
 TEST_F(JobFaults, CancelTheFastEngineBetweenBatches)
 {
-    test::WaveSpec spec;
-    spec.samples = test::sineSamples(735 * 14, 44100, {{440.0, 9000.0}, {1320.0, 4000.0}});
-    writeFile(dir / "short.wav", test::makeWave(spec));
+    test::WaveSpec waveSpec;
+    waveSpec.samples = test::sineSamples(735 * 14, 44100, {{440.0, 9000.0}, {1320.0, 4000.0}});
+    writeFile(dir / "short.wav", test::makeWave(waveSpec));
     job.options.engine = EngineKind::Fast;
     job.options.threads = 2;
     int check = 1;

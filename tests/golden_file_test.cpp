@@ -73,11 +73,11 @@ TEST_P(GoldenFile, InputIsTheGeneratedSignal)
 {
     // Keeps the committed input and its generator from drifting apart unnoticed.
     const Golden g = GetParam();
-    test::WaveSpec spec;
-    spec.sampleRate = g.sampleRate;
-    spec.channels = g.channels;
-    spec.samples = goldenSamples(g);
-    EXPECT_EQ(test::readFile(dataPath(std::string(g.name) + ".wav")), test::makeWave(spec));
+    test::WaveSpec waveSpec;
+    waveSpec.sampleRate = g.sampleRate;
+    waveSpec.channels = g.channels;
+    waveSpec.samples = goldenSamples(g);
+    EXPECT_EQ(test::readFile(dataPath(std::string(g.name) + ".wav")), test::makeWave(waveSpec));
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, GoldenFile, ::testing::ValuesIn(kGoldens),
@@ -86,12 +86,12 @@ INSTANTIATE_TEST_SUITE_P(Inputs, GoldenFile, ::testing::ValuesIn(kGoldens),
 TEST(GoldenFile, DISABLED_RegenerateGoldenFiles)
 {
     for (const Golden& g : kGoldens) {
-        test::WaveSpec spec;
-        spec.sampleRate = g.sampleRate;
-        spec.channels = g.channels;
-        spec.samples = goldenSamples(g);
+        test::WaveSpec waveSpec;
+        waveSpec.sampleRate = g.sampleRate;
+        waveSpec.channels = g.channels;
+        waveSpec.samples = goldenSamples(g);
         const fs::path wave = dataPath(std::string(g.name) + ".wav");
-        test::writeFile(wave, test::makeWave(spec));
+        test::writeFile(wave, test::makeWave(waveSpec));
         const auto out = test::convertFile(wave, dataPath(std::string(g.name) + ".dat"), g.options);
         ASSERT_EQ(out.messages, std::vector<std::string>{messages::kFinished});
     }

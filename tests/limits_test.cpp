@@ -87,10 +87,10 @@ protected:
     // A mono file of silence with `frames` sample frames; sparse, so it costs no disk.
     fs::path silence(std::uint32_t rate, std::int64_t frames)
     {
-        test::WaveSpec spec;
-        spec.sampleRate = rate;
-        spec.declaredDataSize = frames * 2;
-        const auto header = test::makeWave(spec);
+        test::WaveSpec waveSpec;
+        waveSpec.sampleRate = rate;
+        waveSpec.declaredDataSize = frames * 2;
+        const auto header = test::makeWave(waveSpec);
         const fs::path path = dir / ("silence-" + std::to_string(rate) + "-" + std::to_string(frames) + ".wav");
         test::writeFile(path, header);
         fs::resize_file(path, header.size() + static_cast<std::uintmax_t>(frames) * 2);

@@ -23,9 +23,9 @@ TEST(ReferenceEngine, SixSteadyTonesBecomeSixVoices)
     const std::vector<std::pair<double, double>> tones = {{600, 3000}, {1140, 2600}, {1800, 2200},
                                                           {2700, 1800}, {4050, 1400}, {6000, 1000}};
     test::TempDir dir;
-    test::WaveSpec spec;
-    spec.samples = test::sineSamples(17640, 44100, tones); // 0.4 s: six frames and one past
-    test::writeFile(dir / "tones.wav", test::makeWave(spec));
+    test::WaveSpec waveSpec;
+    waveSpec.samples = test::sineSamples(17640, 44100, tones); // 0.4 s: six frames and one past
+    test::writeFile(dir / "tones.wav", test::makeWave(waveSpec));
 
     const auto out = test::convertFile(dir / "tones.wav", dir / "tones.dat", {15, false, 1});
     ASSERT_EQ(out.messages, std::vector<std::string>{messages::kFinished});
@@ -51,15 +51,15 @@ TEST_P(EveryOption, WritesACompleteParameterFile)
 {
     const OptionCase c = GetParam();
     test::TempDir dir;
-    test::WaveSpec spec;
-    spec.sampleRate = c.sampleRate;
-    spec.channels = c.channels;
+    test::WaveSpec waveSpec;
+    waveSpec.sampleRate = c.sampleRate;
+    waveSpec.channels = c.channels;
     const int frames = static_cast<int>(c.sampleRate / 20); // 0.05 s
     const auto mono = test::sineSamples(frames, c.sampleRate, {{523.0, 6000}, {2217.0, 3000}});
     for (const std::int16_t s : mono)
         for (int ch = 0; ch < c.channels; ++ch)
-            spec.samples.push_back(s);
-    test::writeFile(dir / "in.wav", test::makeWave(spec));
+            waveSpec.samples.push_back(s);
+    test::writeFile(dir / "in.wav", test::makeWave(waveSpec));
 
     const auto out = test::convertFile(dir / "in.wav", dir / "out.dat", c.options);
     ASSERT_EQ(out.messages, std::vector<std::string>{messages::kFinished});

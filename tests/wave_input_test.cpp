@@ -159,10 +159,10 @@ TEST(SignalBuffer, ScalesMixesAndPads)
         {2, {32767, 32767, 32767, -32768, -32768, -32768, 1, 0}, {8388352, -128, -8388608, 128}},
     };
     for (const Case& c : cases) {
-        WaveSpec spec;
-        spec.channels = c.channels;
-        spec.samples = c.samples;
-        std::vector<std::uint8_t> file = makeWave(spec);
+        WaveSpec waveSpec;
+        waveSpec.channels = c.channels;
+        waveSpec.samples = c.samples;
+        std::vector<std::uint8_t> file = makeWave(waveSpec);
         const std::int64_t length = static_cast<std::int64_t>(file.size());
         file.resize(file.size() + kReadSlack);
         const ParsedWave parsed = parseWave(file.data(), length);

@@ -51,9 +51,9 @@ struct Harness {
     // A tenth of a second of tone: 7 frames at 60 per second.
     fs::path writeTone(const std::string& name)
     {
-        test::WaveSpec spec;
-        spec.samples = test::sineSamples(4410, 44100, {{440.0, 8000.0}});
-        test::writeFile(dir / name, test::makeWave(spec));
+        test::WaveSpec waveSpec;
+        waveSpec.samples = test::sineSamples(4410, 44100, {{440.0, 8000.0}});
+        test::writeFile(dir / name, test::makeWave(waveSpec));
         dialog.pathBox()->setText(QString::fromStdString((dir / name).string()));
         return dir / name;
     }

@@ -22,28 +22,28 @@ void putU32(std::vector<std::uint8_t>& out, std::uint32_t v)
 
 void putTag(std::vector<std::uint8_t>& out, const char tag[4]) { out.insert(out.end(), tag, tag + 4); }
 
-std::vector<std::uint8_t> makeWave(const WaveSpec& spec)
+std::vector<std::uint8_t> makeWave(const WaveSpec& waveSpec)
 {
     std::vector<std::uint8_t> fmt;
-    putU16(fmt, spec.formatTag);
-    putU16(fmt, spec.channels);
-    putU32(fmt, spec.sampleRate);
-    putU32(fmt, spec.sampleRate * spec.channels * spec.bits / 8);
-    putU16(fmt, static_cast<std::uint16_t>(spec.channels * spec.bits / 8));
-    putU16(fmt, spec.bits);
-    fmt.resize(spec.fmtSize, 0);
+    putU16(fmt, waveSpec.formatTag);
+    putU16(fmt, waveSpec.channels);
+    putU32(fmt, waveSpec.sampleRate);
+    putU32(fmt, waveSpec.sampleRate * waveSpec.channels * waveSpec.bits / 8);
+    putU16(fmt, static_cast<std::uint16_t>(waveSpec.channels * waveSpec.bits / 8));
+    putU16(fmt, waveSpec.bits);
+    fmt.resize(waveSpec.fmtSize, 0);
 
-    const std::uint32_t dataSize = static_cast<std::uint32_t>(spec.samples.size() * 2);
+    const std::uint32_t dataSize = static_cast<std::uint32_t>(waveSpec.samples.size() * 2);
     std::vector<std::uint8_t> out;
     putTag(out, "RIFF");
     putU32(out, static_cast<std::uint32_t>(4 + 8 + fmt.size() + 8 + dataSize));
     putTag(out, "WAVE");
     putTag(out, "fmt ");
-    putU32(out, spec.fmtSize);
+    putU32(out, waveSpec.fmtSize);
     out.insert(out.end(), fmt.begin(), fmt.end());
     putTag(out, "data");
-    putU32(out, spec.declaredDataSize >= 0 ? static_cast<std::uint32_t>(spec.declaredDataSize) : dataSize);
-    for (std::int16_t s : spec.samples)
+    putU32(out, waveSpec.declaredDataSize >= 0 ? static_cast<std::uint32_t>(waveSpec.declaredDataSize) : dataSize);
+    for (std::int16_t s : waveSpec.samples)
         putU16(out, static_cast<std::uint16_t>(s));
     return out;
 }

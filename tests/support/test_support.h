@@ -27,7 +27,7 @@ struct WaveSpec {
 };
 
 // A canonical RIFF/WAVE file: RIFF header, fmt chunk, data chunk.
-std::vector<std::uint8_t> makeWave(const WaveSpec& spec);
+std::vector<std::uint8_t> makeWave(const WaveSpec& waveSpec);
 
 // Mono 16-bit samples of a sum of sines (amplitudes in 16-bit units).
 std::vector<std::int16_t> sineSamples(int count, std::uint32_t sampleRate,
