@@ -121,8 +121,9 @@ TEST(ParseWave, ChecksInOrderWithTheirMessages)
         SCOPED_TRACE(c.name);
         const ParsedWave result = parse(c.bytes);
         EXPECT_EQ(result.message, c.message);
-        if (result.message.empty())
+        if (result.message.empty()) {
             EXPECT_EQ(result.format.sampleFrames, c.sampleFrames);
+        }
     }
 }
 
