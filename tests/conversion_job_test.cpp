@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "job/conversion_job.h"
 #include "job/messages.h"
@@ -242,6 +243,29 @@ TEST_F(ConversionJobTest, EmptyDataGivesOneFrame)
     job.run();
     expectOneMessage(kFinished);
     EXPECT_EQ(test::readFile(dir / "empty.dat").size(), 128u);
+}
+
+// An engine whose worker threads cannot be started.
+class FailingEngine final : public AnalysisEngine {
+public:
+    void prepareJob(const FrameGeometry&) override {}
+    bool runAnalysisPasses(const FrameGeometry&, int, SignalBuffer&, ComponentStore&, UnitProgress&) override
+    {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+    bool runLevelPass(const FrameGeometry&, const ComponentStore&, OutputRecords&, UnitProgress&) override
+    {
+        return true;
+    }
+};
+
+TEST_F(ConversionJobTest, AnEngineFailureStillEndsWithOneMessageAndNothingHeld)
+{
+    job.useEngine(std::make_unique<FailingEngine>());
+    job.run();
+    expectOneMessage(kNoMemory);
+    EXPECT_EQ(host.destroyed, 1);
+    EXPECT_FALSE(fs::exists(dir / "tone.dat"));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "job/conversion_job.h"
 
 #include <cctype>
-#include <new>
+#include <exception>
 
 #include "job/file_io.h"
 #include "job/messages.h"
@@ -149,7 +149,9 @@ void ConversionJob::run()
             const std::string output = options.outputPath.empty() ? parameterFilePath(path) : options.outputPath;
             message = writeParameterFile(*records_, output, geometry.frameCount, settings.framesPerSecond);
         }
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        // Memory, or the engine's worker threads, could not be had: the job still ends by
+        // its one message with everything released, instead of leaving the window busy.
         message = messages::kNoMemory;
     }
 
