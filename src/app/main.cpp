@@ -2,12 +2,16 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <iostream>
 
 #include "app/appearance.h"
 #include "app/converter_dialog.h"
+#include "app/informational_options.h"
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = quillwave::app::answerInformationalOption(argc, argv, std::cout))
+        return *status;
     QApplication application(argc, argv);
     QApplication::setWindowIcon(quillwave::app::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("quillwave"));
