@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsleef-dev libtbb-dev libcli11-dev libgtest-dev libgmock-dev
-  qt6-base-dev libgl-dev qt6-translations-l10n
+  qt6-base-dev libgl-dev qt6-translations-l10n libfontconfig-dev
   fonts-ipafont-gothic
   xvfb xauth
 )
