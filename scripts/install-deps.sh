@@ -9,9 +9,11 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth
 )
-# Extra tools for fuzzing, sanitizers, GUI screenshots and icon rendering: install-deps.sh --dev
+# Extra tools for fuzzing, sanitizers, GUI screenshots (a second CJK font for the font fallback)
+# and icon rendering: install-deps.sh --dev
 if [[ "${1:-}" == "--dev" ]]; then
-  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick xdotool openbox librsvg2-bin)
+  packages+=(clang libclang-rt-14-dev espeak-ng sox imagemagick xdotool openbox librsvg2-bin
+             fonts-vlgothic)
 fi
 
 missing=()
