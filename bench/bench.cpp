@@ -16,12 +16,12 @@
 #include <sys/resource.h>
 
 #include "analysis/fast/fast_engine.h"
+#include "analysis/frame_record.h"
 #include "analysis/reference_engine.h"
-#include "job/file_io.h"
-#include "job/signal_buffer.h"
+#include "analysis/signal_buffer.h"
 #include "job/wave_input.h"
-#include "job/work_pool.h"
-#include "output/frame_record.h"
+#include "platform/file_io.h"
+#include "platform/work_pool.h"
 
 using namespace quillwave;
 

@@ -8,13 +8,13 @@
 #include "analysis/component_store.h"
 #include "analysis/frame_buffers.h"
 #include "analysis/frame_geometry.h"
+#include "analysis/frame_record.h"
 #include "analysis/level_pass.h"
 #include "analysis/oscillator_table.h"
-#include "job/messages.h"
-#include "job/signal_buffer.h"
+#include "analysis/signal_buffer.h"
 #include "job/wave_input.h"
-#include "job/work_pool.h"
-#include "output/frame_record.h"
+#include "platform/messages.h"
+#include "platform/work_pool.h"
 
 namespace quillwave::fuzz {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "analysis/frame_geometry.h"
-#include "job/signal_buffer.h"
+#include "analysis/signal_buffer.h"
 
 namespace quillwave::test {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sys/wait.h>
 
-#include "job/messages.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 namespace quillwave {

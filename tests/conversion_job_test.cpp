@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "job/conversion_job.h"
-#include "job/messages.h"
+#include "platform/messages.h"
 #include "support/stepping_engine.h"
 #include "support/test_support.h"
 

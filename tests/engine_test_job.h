@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "job/conversion_job.h"
-#include "job/messages.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 namespace quillwave::test {

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include "job/conversion_job.h"
-#include "job/file_io.h"
-#include "job/messages.h"
+#include "platform/file_io.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "job/file_io.h"
-#include "job/messages.h"
-#include "job/work_pool.h"
+#include "platform/file_io.h"
+#include "platform/messages.h"
+#include "platform/work_pool.h"
 #include "support/test_support.h"
 
 namespace quillwave {

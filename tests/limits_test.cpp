@@ -3,9 +3,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "analysis/signal_buffer.h"
 #include "job/conversion_job.h"
-#include "job/messages.h"
-#include "job/signal_buffer.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 namespace quillwave {

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "analysis/frame_geometry.h"
-#include "job/messages.h"
-#include "job/signal_buffer.h"
+#include "analysis/signal_buffer.h"
 #include "job/wave_input.h"
+#include "platform/messages.h"
 #include "support/test_support.h"
 
 namespace quillwave {

@@ -3,9 +3,9 @@
 
 #include "analysis/component_store.h"
 #include "analysis/frame_geometry.h"
+#include "analysis/frame_record.h"
+#include "analysis/signal_buffer.h"
 #include "analysis/unit_progress.h"
-#include "job/signal_buffer.h"
-#include "output/frame_record.h"
 
 namespace quillwave {
 

@@ -5,8 +5,8 @@
 #include "analysis/frame_buffers.h"
 #include "analysis/frame_geometry.h"
 #include "analysis/oscillator_table.h"
+#include "analysis/signal_buffer.h"
 #include "analysis/unit_progress.h"
-#include "job/signal_buffer.h"
 
 namespace quillwave {
 

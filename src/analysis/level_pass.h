@@ -6,8 +6,8 @@
 #include "analysis/analysis_passes.h"
 #include "analysis/component_store.h"
 #include "analysis/frame_geometry.h"
+#include "analysis/frame_record.h"
 #include "analysis/unit_progress.h"
-#include "output/frame_record.h"
 
 namespace quillwave {
 

@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-#include "job/messages.h"
+#include "platform/messages.h"
 
 namespace quillwave::app {
 

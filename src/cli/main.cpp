@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/frame_record.h"
 #include "cli/console_host.h"
 #include "job/conversion_job.h"
-#include "job/messages.h"
-#include "output/frame_record.h"
 #include "output/parameter_file.h"
+#include "platform/messages.h"
 
 using namespace quillwave;
 

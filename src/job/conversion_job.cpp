@@ -3,12 +3,12 @@
 #include <cctype>
 #include <exception>
 
-#include "job/file_io.h"
-#include "job/messages.h"
+#include "analysis/signal_buffer.h"
 #include "job/progress_clock.h"
-#include "job/signal_buffer.h"
 #include "job/wave_input.h"
 #include "output/parameter_file.h"
+#include "platform/file_io.h"
+#include "platform/messages.h"
 
 namespace quillwave {
 namespace {

@@ -4,11 +4,11 @@
 
 #include "analysis/analysis_engine.h"
 #include "analysis/component_store.h"
+#include "analysis/frame_record.h"
 #include "job/job_host.h"
 #include "job/job_state.h"
-#include "job/work_pool.h"
-#include "output/frame_record.h"
 #include "platform/clock.h"
+#include "platform/work_pool.h"
 
 namespace quillwave {
 

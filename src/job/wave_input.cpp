@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "analysis/frame_geometry.h"
-#include "job/messages.h"
+#include "platform/messages.h"
 
 namespace quillwave {
 namespace {
@@ -14,6 +14,11 @@ std::uint32_t readU32(const std::uint8_t* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+std::int32_t readS16(const std::uint8_t* p)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
 
 ParsedWave refuse(const char* message) { return {message, {}}; }
@@ -88,6 +93,24 @@ ParsedWave parseWave(const std::uint8_t* block, std::int64_t fileLength)
     if (static_cast<std::int64_t>(f.sampleFrames) > static_cast<std::int64_t>(f.sampleRate) * kMaxSeconds)
         return refuse(kTooLong);
     return {"", f};
+}
+
+void fillSignal(const std::uint8_t* block, const WaveFormat& format, std::int32_t* residual)
+{
+    const std::int32_t n = format.sampleFrames;
+    std::memset(residual, 0, kPadSamples * sizeof(std::int32_t));
+    const std::uint8_t* data = block + format.dataStart;
+    std::int32_t* out = residual + kPadSamples;
+    if (format.channelCount == 1) {
+        for (std::int32_t i = 0; i < n; ++i)
+            out[i] = readS16(data + 2 * static_cast<std::size_t>(i)) * 256;
+    } else {
+        for (std::int32_t i = 0; i < n; ++i) {
+            const std::uint8_t* frame = data + 4 * static_cast<std::size_t>(i);
+            out[i] = (readS16(frame) + readS16(frame + 2)) * 128;
+        }
+    }
+    std::memset(out + n, 0, kPadSamples * sizeof(std::int32_t));
 }
 
 } // namespace quillwave

@@ -35,4 +35,7 @@ struct ParsedWave {
 // a fixed order and the first failing one decides the message.
 ParsedWave parseWave(const std::uint8_t* block, std::int64_t fileLength);
 
+// Writes the used part (sampleFrames + 32768 samples) of `residual` from the file block.
+void fillSignal(const std::uint8_t* block, const WaveFormat& format, std::int32_t* residual);
+
 } // namespace quillwave

@@ -1,6 +1,6 @@
 #include "output/parameter_file.h"
 
-#include "job/file_io.h"
+#include "platform/file_io.h"
 
 namespace quillwave {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/frame_record.h"
+#include "analysis/frame_record.h"
 
 namespace quillwave {
 

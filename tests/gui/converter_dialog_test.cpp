@@ -14,7 +14,7 @@
 
 #include "app/converter_dialog.h"
 #include "app/dialog_units.h"
-#include "job/messages.h"
+#include "platform/messages.h"
 #include "support/stepping_engine.h"
 #include "support/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "output/frame_record.h"
+#include "analysis/frame_record.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "job/work_pool.h"
+#include "platform/work_pool.h"
 
 #include <cstdlib>
 

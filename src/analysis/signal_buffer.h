@@ -4,8 +4,6 @@
 
 namespace quillwave {
 
-struct WaveFormat;
-
 inline constexpr std::size_t kSignalSlack = 1048576;
 
 // The padded signal: 16384 zeros, the samples on a 24-bit scale, 16384 zeros. `residual`
@@ -18,9 +16,6 @@ struct SignalBuffer {
 
 // Bytes of each of the two blocks.
 std::size_t signalBlockBytes(std::int32_t sampleFrames);
-
-// Writes the used part (sampleFrames + 32768 samples) of `residual` from the file block.
-void fillSignal(const std::uint8_t* block, const WaveFormat& format, std::int32_t* residual);
 
 void savePristine(const std::int32_t* residual, std::int32_t* pristine, std::int32_t sampleFrames);
 void restoreResidual(const std::int32_t* pristine, std::int32_t* residual, std::int32_t sampleFrames);

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "job/work_pool.h"
+#include "platform/work_pool.h"
 
 namespace quillwave {
 

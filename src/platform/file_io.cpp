@@ -1,9 +1,9 @@
-#include "job/file_io.h"
+#include "platform/file_io.h"
 
 #include <cstring>
 
-#include "job/messages.h"
 #include "platform/files.h"
+#include "platform/messages.h"
 
 namespace quillwave {
 
