@@ -2,6 +2,7 @@
 #   make sample   installs what is missing, builds, converts the bundled sample
 #   make test     installs what is missing, builds and runs the whole test suite
 #   make bench    times the fast engine against the reference on generated 1 s and 10 s signals
+#   make package  builds build/quillwave_VERSION_ARCH.deb (install it with apt install ./build/...)
 # Hardening (make fuzz installs clang and its sanitizer runtimes with scripts/install-deps.sh --dev):
 #   make sanitize                builds build-asan and runs the whole suite under ASan + UBSan
 #   make fuzz FUZZ_SECONDS=N     fuzzes the input path for N seconds on one core
@@ -10,7 +11,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 SAMPLE ?= examples/hello.wav
 
-.PHONY: all deps build sample test bench clean dev-deps sanitize fuzz fuzz-build fuzz-merge
+.PHONY: all deps build sample test bench package clean dev-deps sanitize fuzz fuzz-build fuzz-merge
 
 all: build
 
@@ -33,6 +34,9 @@ test: build
 # A minute or so: the reference engine is timed on the first second of each signal.
 bench: build
 	$(BUILD)/bin/bench
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -6,6 +6,7 @@ packages=(
   cmake g++ make pkg-config
   libsleef-dev libtbb-dev libcli11-dev libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev qt6-translations-l10n libfontconfig-dev
+  pandoc dpkg-dev lintian
   fonts-ipafont-gothic
   xvfb xauth
 )
