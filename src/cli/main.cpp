@@ -1,14 +1,13 @@
 // quillwave-cli: the conversion of the desktop window, for batch work.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
-#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "analysis/frame_record.h"
 #include "cli/console_host.h"
+#include "cli/dat_commands.h"
 #include "job/conversion_job.h"
 #include "output/parameter_file.h"
 #include "platform/messages.h"
@@ -46,39 +45,6 @@ int convertFiles(const std::vector<std::string>& inputs, const ConversionSetting
     return allFinished ? 0 : 1;
 }
 
-// Prints the records of a parameter file: level and frequency (Hz) of each voice.
-int dumpFile(const std::string& path, long first, long count)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::cerr << path << ": " << messages::kCannotOpen << std::endl;
-        return 1;
-    }
-    std::vector<FrameRecord> records;
-    FrameRecord r;
-    while (in.read(reinterpret_cast<char*>(&r), sizeof r))
-        records.push_back(r);
-    if (records.empty()) {
-        std::cerr << path << ": no records" << std::endl;
-        return 1;
-    }
-    const long frames = static_cast<long>(records.size()) - 1;
-    std::printf("%s: %ld frames at %d per second\n", path.c_str(), frames,
-                records.back().words[kTerminatorRateWord]);
-    std::printf("frame");
-    for (int v = 0; v < kVoiceCount; ++v)
-        std::printf("  %8s %9s", ("level" + std::to_string(v)).c_str(), ("Hz" + std::to_string(v)).c_str());
-    std::printf("\n");
-    for (long f = first; f < frames && f < first + count; ++f) {
-        std::printf("%5ld", f);
-        for (int v = 0; v < kVoiceCount; ++v)
-            std::printf("  %8d %9.1f", records[static_cast<std::size_t>(f)].words[2 * v],
-                        records[static_cast<std::size_t>(f)].words[2 * v + 1] / 10.0);
-        std::printf("\n");
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,13 +73,7 @@ int main(int argc, char** argv)
     convert->add_option("-o,--output", options.outputPath, "Output file (one input only)");
     convert->add_option("inputs", inputs, "WAVE files (16-bit PCM, 44100 or 48000 Hz)")->required();
 
-    std::string dumpPath;
-    long first = 0;
-    long count = 20;
-    CLI::App* dump = app.add_subcommand("dump", "Print the records of a parameter file");
-    dump->add_option("file", dumpPath, ".dat file")->required();
-    dump->add_option("--first", first, "First frame")->check(CLI::NonNegativeNumber)->capture_default_str();
-    dump->add_option("--count", count, "Number of frames")->check(CLI::NonNegativeNumber)->capture_default_str();
+    cli::DatCommands datCommands(app);
 
     try {
         app.parse(argc, argv);
@@ -128,8 +88,8 @@ int main(int argc, char** argv)
         return kUsageError;
     }
 
-    if (*dump)
-        return dumpFile(dumpPath, first, count);
+    if (const std::optional<int> status = datCommands.run())
+        return *status;
     options.engine = engine == "reference" ? EngineKind::Reference : EngineKind::Fast;
     return convertFiles(inputs, settings, options);
 }
