@@ -7,6 +7,7 @@ packages=(
   libsleef-dev libtbb-dev libcli11-dev libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev qt6-translations-l10n libfontconfig-dev
   pandoc dpkg-dev lintian
+  qt6-multimedia-dev
   fonts-ipafont-gothic
   xvfb xauth
 )

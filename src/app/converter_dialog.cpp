@@ -15,9 +15,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
+#include <cctype>
 
 #include "app/appearance.h"
 #include "app/dialog_units.h"
+#include "platform/messages.h"
+#include "output/parameter_file.h"
 
 namespace quillwave::app {
 namespace {
@@ -165,15 +168,39 @@ void ConverterDialog::onBrowse()
 
 void ConverterDialog::onConvert()
 {
-    job_.run();
     if (state_.busy)
         return; // pressed again while a job runs: refused
+    // The job holds the UI thread; playing would only stutter.
+    results_.stopPlayback();
+    const std::optional<ResultFiles> finished = runJob();
     if (host_.takeQuitRequest() || endAfterJob_) {
         endAfterJob_ = false;
         reject();
+        return;
     }
+    // The job's message has been confirmed by now.
+    if (finished)
+        results_.open(*finished, *this);
 }
 
+std::optional<ResultFiles> ConverterDialog::runJob()
+{
+    // The path as the job reads it at its start; the box may change while it runs.
+    std::string input = host_.pathText();
+    while (!input.empty() && std::isspace(static_cast<unsigned char>(input.back())))
+        input.pop_back();
+    bool finished = false;
+    const auto present = host_.presentMessage;
+    host_.presentMessage = [&](const std::string& text, MessageIcon icon) {
+        finished = text == messages::kFinished;
+        present(text, icon);
+    };
+    job_.run();
+    host_.presentMessage = present;
+    if (!finished)
+        return std::nullopt;
+    return ResultFiles{input, job_.options.outputPath.empty() ? parameterFilePath(input) : job_.options.outputPath};
+}
 void ConverterDialog::onExit()
 {
     if (state_.busy) {

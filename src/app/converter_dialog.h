@@ -1,8 +1,10 @@
 #pragma once
 #include <QDialog>
 #include <map>
+#include <optional>
 
 #include "app/dialog_job_host.h"
+#include "app/result_windows.h"
 #include "job/conversion_job.h"
 #include "job/job_state.h"
 #include "platform/clock.h"
@@ -35,6 +37,7 @@ public:
     DialogJobHost& host() { return host_; }
     ConversionJob& job() { return job_; }
     const JobState& state() const { return state_; }
+    ResultWindows& results() { return results_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -47,6 +50,8 @@ private:
     void onBrowse();
     void onConvert();
     void onExit();
+    // Runs one job; the files of its conversion when it finished.
+    std::optional<ResultFiles> runJob();
 
     // Declared first so it outlives the host and the job.
     JobState state_;
@@ -55,6 +60,7 @@ private:
     std::map<int, QRadioButton*> radios_;
     DialogJobHost host_;
     ConversionJob job_;
+    ResultWindows results_;
     bool endAfterJob_ = false;
 };
 

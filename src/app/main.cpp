@@ -1,12 +1,14 @@
 // quillwave: the desktop window. The program is its main dialog and ends when the dialog does.
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QTranslator>
 #include <iostream>
 
 #include "app/appearance.h"
 #include "app/converter_dialog.h"
 #include "app/informational_options.h"
+#include "app/startup_path.h"
 
 int main(int argc, char** argv)
 {
@@ -23,6 +25,12 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&toolkitTexts);
 
     quillwave::app::ConverterDialog dialog;
+    // `quillwave FILE.wav` (a file manager's "open with") starts with the file named.
+    QStringList arguments = QApplication::arguments().mid(1);
+    if (!arguments.isEmpty() && arguments.constFirst() == QStringLiteral("--"))
+        arguments.removeFirst();
+    if (!arguments.isEmpty())
+        dialog.pathBox()->setText(quillwave::app::startupPath(arguments.constFirst()));
     dialog.exec();
     return 0;
 }

@@ -14,7 +14,9 @@
 
 #include "app/converter_dialog.h"
 #include "app/dialog_units.h"
+#include "app/result_window.h"
 #include "platform/messages.h"
+#include "support/buffer_audio_output.h"
 #include "support/stepping_engine.h"
 #include "support/test_support.h"
 
@@ -33,6 +35,7 @@ struct Harness {
         MessageIcon icon;
         bool dialogVisible;
         bool progressOpen;
+        int resultWindows;
     };
 
     Harness()
@@ -42,8 +45,10 @@ struct Harness {
         auto stepping = std::make_unique<test::SteppingEngine>();
         engine = stepping.get();
         dialog.job().useEngine(std::move(stepping));
+        dialog.results().useAudioOutput(std::make_unique<test::BufferAudioOutput>());
         dialog.host().presentMessage = [this](const std::string& text, MessageIcon icon) {
-            shown.push_back({text, icon, dialog.isVisible(), dialog.host().progressDialog() != nullptr});
+            shown.push_back({text, icon, dialog.isVisible(), dialog.host().progressDialog() != nullptr,
+                             dialog.results().count()});
         };
         dialog.show();
     }
@@ -387,6 +392,81 @@ private slots:
         QCOMPARE(text, QStringLiteral("終了しました"));
         QCOMPARE(icon, warning ? QMessageBox::Warning : QMessageBox::NoIcon);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+    void aResultWindowOpensOnlyAfterASuccess_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::newRow("finished") << "finished";
+        QTest::newRow("cancelled") << "cancelled";
+        QTest::newRow("not a WAVE file") << "bad file";
+        QTest::newRow("cannot create the output") << "no output";
+    }
+
+    void aResultWindowOpensOnlyAfterASuccess()
+    {
+        QFETCH(QString, ending);
+        Harness h;
+        const fs::path wave = h.writeTone("tone.wav");
+        if (ending == "cancelled")
+            h.during([](const UnitPosition& at) { return inPhase(at, Phase::Analysis); },
+                     [&h] { QTest::mouseClick(h.dialog.host().progressDialog()->cancelButton(), Qt::LeftButton); });
+        if (ending == "bad file")
+            test::writeFile(wave, {'R', 'I', 'F', 'F'});
+        if (ending == "no output")
+            fs::create_directory(h.dir / "tone.dat");
+        h.click(control::kConvert);
+        QCOMPARE(h.shown.size(), size_t{1});
+        QCOMPARE(h.shown[0].resultWindows, 0); // nothing before the message is confirmed
+
+        app::ResultWindow* result = h.dialog.results().find((h.dir / "tone.dat").string());
+        if (ending != "finished") {
+            QVERIFY(result == nullptr);
+            QCOMPARE(h.dialog.results().count(), 0);
+            return;
+        }
+        QCOMPARE(h.shown[0].text, std::string("終了しました"));
+        QVERIFY(result != nullptr);
+        QVERIFY(result->isVisible());
+        QVERIFY(!result->isModal());
+        QCOMPARE(result->windowTitle(), QStringLiteral("tone.dat - Quillwave"));
+        QCOMPARE(result->files().inputPath, wave.string());
+
+        // The main dialog is as it was: usable, and Tab still cycles among its four controls.
+        QVERIFY(h.dialog.isVisible());
+        h.dialog.activateWindow();
+        h.dialog.pathBox()->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&h.dialog));
+        const QWidget* order[] = {h.dialog.button(control::kBrowse), h.dialog.button(control::kConvert),
+                                  h.dialog.button(control::kExit), h.dialog.pathBox()};
+        for (const QWidget* next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+    }
+
+    void aNewConversionOfTheSameInputReplacesItsWindow()
+    {
+        Harness h;
+        h.writeTone("tone.wav");
+        h.click(control::kConvert);
+        QPointer<app::ResultWindow> first = h.dialog.results().find((h.dir / "tone.dat").string());
+        QVERIFY(first != nullptr);
+
+        h.writeTone("other.wav");
+        h.click(control::kConvert);
+        QCOMPARE(h.dialog.results().count(), 2); // another input: a window of its own
+
+        h.writeTone("tone.wav");
+        h.click(control::kConvert);
+        QVERIFY(first == nullptr);
+        QCOMPARE(h.dialog.results().count(), 2);
+        QVERIFY(h.dialog.results().find((h.dir / "tone.dat").string())->isVisible());
+
+        // A failed conversion keeps the window of the last good one.
+        h.during([](const UnitPosition& at) { return inPhase(at, Phase::Levels); },
+                 [&h] { QTest::mouseClick(h.dialog.host().progressDialog()->cancelButton(), Qt::LeftButton); });
+        h.click(control::kConvert);
+        QCOMPARE(h.dialog.results().count(), 2);
     }
 };
 
